@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs Quillet on a Debian machine.
+#   ./quillet.sh run [file]   install what is missing, build, start the editor
+#   ./quillet.sh test         install what is missing, build, run every test (also the library's
+#                             tests under AddressSanitizer and UndefinedBehaviorSanitizer)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev tcl8.6 tcl8.6-dev
+          tcl8.6-doc libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2)
+JOBS=${JOBS:-2}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() { # build <dir> <cmake options...>
+    local dir=$1; shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j "$JOBS"
+}
+
+case "${1:-}" in
+run)
+    shift
+    install_missing
+    build build -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF
+    # cmds.dat is read from the current directory; the build puts it beside the program.
+    cd build/bin && exec ./quillet "$@"
+    ;;
+test)
+    install_missing
+    build build
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS")
+    build build-asan -DQUILLET_LIB_ONLY=ON -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$JOBS")
+    ;;
+*)
+    echo "usage: $0 run [file] | test" >&2
+    exit 2
+    ;;
+esac
