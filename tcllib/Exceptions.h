@@ -10,7 +10,8 @@ namespace tslc {
 // raised as this type itself).
 class Exception : public std::runtime_error {
 public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    explicit Exception(const std::string& message)
+        : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };
 

@@ -57,7 +57,8 @@ std::string LoadTslcString(int id);
 std::string FormatTslcString(int id, std::initializer_list<TFormatArg> args);
 
 [[noreturn]] void RaiseTclError(const std::string& message);
-[[noreturn]] void RaiseTclErrorFmt(const std::string& format, std::initializer_list<TFormatArg> args);
+[[noreturn]] void RaiseTclErrorFmt(const std::string& format,
+                                   std::initializer_list<TFormatArg> args);
 [[noreturn]] void RaiseTclError(int id);
 [[noreturn]] void RaiseTclErrorFmt(int id, std::initializer_list<TFormatArg> args);
 
