@@ -65,8 +65,8 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
-    // The highlighter works on the editor's document; detach it before the widgets go.
-    EditorControl->SetHighlighter(nullptr);
+    // The editor's formatter uses the highlighter; detach it before either goes.
+    EditorControl->SetLineFormatter({});
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -76,9 +76,12 @@ TMainForm::~TMainForm() {
 void TMainForm::CreateEditor() {
     setCentralWidget(EditorControl);
     Highlighter = std::make_unique<TTclHighlighter>(
-        Words, [this] { return isVisible(); },
+        WordIndex, [this] { return isVisible(); },
         [this] { return ColorSource ? ColorSource->HighlightColors() : THighlightColors{}; });
-    EditorControl->SetHighlighter(Highlighter.get());
+    EditorControl->SetLineFormatter(
+        [this](const QString& text, QList<QTextLayout::FormatRange>& formats) {
+            Highlighter->FormatLine(text, formats);
+        });
     EditorControl->SetColors(ToQColor(DefaultColor::Background), ToQColor(DefaultColor::Default));
     setContextMenuPolicy(Qt::NoContextMenu);
     resize(756, 530);
@@ -283,10 +286,12 @@ void TMainForm::FormCreate() {
 
 void TMainForm::LoadCommandWords() {
     Words.clear();
+    WordIndex = TCommandWords();
     QFile file(CommandWordFile);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(InOutErrorText(file).toStdString());
     Words = ParseCommandWords(file.readAll());
+    WordIndex = TCommandWords(Words);
 }
 
 void TMainForm::FormShow() {

@@ -5,6 +5,7 @@
 
 #include "Colors.h"
 #include "document/TextFileCodec.h"
+#include "highlight/CommandWords.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -94,6 +95,7 @@ private:
     TRichEdit* EditorControl;
     std::unique_ptr<TTclHighlighter> Highlighter;
     QStringList Words;
+    TCommandWords WordIndex;
     QString DocumentFileName;
     TTextEncoding Encoding = TTextEncoding::Utf8;
     QString ProgramDir;

@@ -3,7 +3,6 @@
 #include "PlainTextArea.h"
 
 #include <QPrinter>
-#include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -42,10 +41,41 @@ QTextDocument* TRichEdit::Document() const {
     return Area->document();
 }
 
-void TRichEdit::DocumentContentsChange(int /*position*/, int charsRemoved, int charsAdded) {
-    // Colouring reports a change of no characters; only real edits count.
-    if (charsRemoved != 0 || charsAdded != 0)
-        emit Changed();
+void TRichEdit::DocumentContentsChange(int position, int charsRemoved, int charsAdded) {
+    // Recolouring a line marks it for layout again, which the document may report as a change
+    // of its characters; only real edits count.
+    if (Recoloring || (charsRemoved == 0 && charsAdded == 0))
+        return;
+    RecolorLines(position, charsRemoved, charsAdded);
+    emit Changed();
+}
+
+void TRichEdit::RecolorLines(int position, int charsRemoved, int charsAdded) {
+    if (!Formatter)
+        return;
+    // Every line from the one holding the change's start to the one holding its end; a removal
+    // may have joined the next line to it.
+    const QTextBlock first = Document()->findBlock(position);
+    const QTextBlock last =
+        Document()->findBlock(position + charsAdded + (charsRemoved > 0 ? 1 : 0));
+    const int end = last.isValid() ? last.position() + last.length() : Document()->characterCount();
+    for (QTextBlock block = first; block.isValid() && block.position() < end; block = block.next())
+        FormatBlock(block);
+    // New formats need a new layout of their lines. Inside the document's change signal this
+    // joins the change it is reporting, so the lines are laid out once.
+    if (first.isValid()) {
+        Recoloring = true;
+        Document()->markContentsDirty(first.position(), end - first.position());
+        Recoloring = false;
+    }
+}
+
+void TRichEdit::FormatBlock(const QTextBlock& block) {
+    Formatter(block.text(), LineFormats);
+    QTextLayout* layout = block.layout();
+    if (LineFormats.isEmpty() && layout->formats().isEmpty())
+        return;
+    layout->setFormats(LineFormats);
 }
 
 int TRichEdit::LineCount() const {
@@ -142,18 +172,18 @@ void TRichEdit::SetColors(const QColor& background, const QColor& defaultText) {
     Area->setPalette(palette);
 }
 
-void TRichEdit::SetHighlighter(QSyntaxHighlighter* highlighter) {
-    if (Highlighter)
-        Highlighter->setDocument(nullptr);
-    Highlighter = highlighter;
-    if (Highlighter)
-        Highlighter->setDocument(Document());
+void TRichEdit::SetLineFormatter(TLineFormatter formatter) {
+    Formatter = std::move(formatter);
 }
 
 void TRichEdit::RecolorLine(int line) {
     const QTextBlock block = Document()->findBlockByNumber(line);
-    if (Highlighter && block.isValid())
-        Highlighter->rehighlightBlock(block);
+    if (!Formatter || !block.isValid())
+        return;
+    FormatBlock(block);
+    Recoloring = true;
+    Document()->markContentsDirty(block.position(), block.length());
+    Recoloring = false;
 }
 
 void TRichEdit::SetRedraw(bool redraw) {

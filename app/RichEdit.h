@@ -4,13 +4,15 @@
 // lines. Colours and styles are layout formats given by a highlighter: they are not part of the
 // text, so they add no undo step and never set the modified flag.
 
+#include <QList>
 #include <QPoint>
-#include <QPointer>
 #include <QStringList>
+#include <QTextLayout>
 #include <QWidget>
+#include <functional>
 
 class QPrinter;
-class QSyntaxHighlighter;
+class QTextBlock;
 class QTextDocument;
 class TPlainTextArea;
 
@@ -43,9 +45,12 @@ public:
     void SetDefaultFont(const QFont& font);
     void SetColors(const QColor& background, const QColor& defaultText);
 
-    // Colouring: the highlighter (not owned; null detaches) works on this control's document;
-    // RecolorLine asks it to colour one line again.
-    void SetHighlighter(QSyntaxHighlighter* highlighter);
+    // Colouring: the formatter gives a line's colours and styles as format ranges. The control
+    // runs it over every line a text change touches and on RecolorLine; an empty formatter
+    // leaves the text uncoloured.
+    using TLineFormatter =
+        std::function<void(const QString& text, QList<QTextLayout::FormatRange>& formats)>;
+    void SetLineFormatter(TLineFormatter formatter);
     void RecolorLine(int line);
     // Suspends redrawing during bulk work.
     void SetRedraw(bool redraw);
@@ -83,8 +88,12 @@ signals:
 
 private:
     TPlainTextArea* Area;
-    QPointer<QSyntaxHighlighter> Highlighter;
+    TLineFormatter Formatter;
+    QList<QTextLayout::FormatRange> LineFormats;
+    bool Recoloring = false;
 
     QTextDocument* Document() const;
     void DocumentContentsChange(int position, int charsRemoved, int charsAdded);
+    void RecolorLines(int position, int charsRemoved, int charsAdded);
+    void FormatBlock(const QTextBlock& block);
 };

@@ -2,6 +2,8 @@
 
 #include "document/TextFileCodec.h"
 
+#include <algorithm>
+
 QStringList ParseCommandWords(const QByteArray& fileBytes) {
     const QString text = DecodeText(fileBytes).Text;
     QStringList words;
@@ -18,4 +20,34 @@ QStringList ParseCommandWords(const QByteArray& fileBytes) {
         begin = end + 1;
     }
     return words;
+}
+
+TCommandWords::TCommandWords(const QStringList& words)
+    : List(words) {
+    for (int i = 0; i < List.size(); ++i) {
+        if (List[i].isEmpty() || List[i][0].unicode() <= 32)
+            continue;
+        const char16_t first = List[i][0].unicode();
+        if (first < Ascii.size()) {
+            Ascii[first].push_back(i);
+            continue;
+        }
+        auto other = std::find_if(Others.begin(), Others.end(),
+                                  [first](const auto& entry) { return entry.first == first; });
+        if (other == Others.end())
+            Others.push_back({first, {i}});
+        else
+            other->second.push_back(i);
+    }
+}
+
+const std::vector<int>& TCommandWords::StartingWith(QChar first) const {
+    const char16_t c = first.unicode();
+    if (c < Ascii.size())
+        return Ascii[c];
+    for (const auto& [character, indices] : Others) {
+        if (character == c)
+            return indices;
+    }
+    return None;
 }

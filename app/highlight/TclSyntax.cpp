@@ -27,22 +27,25 @@ qsizetype IndexOfWordAndBlank(QStringView text, QStringView word) {
     }
 }
 
-void MarkEveryCommandWord(QStringView locate, QStringView test, const QStringList& words,
+void MarkEveryCommandWord(QStringView locate, QStringView test, const TCommandWords& words,
                           int spanStart, std::vector<THighlightSpan>& out) {
-    // Every matching word colours its span; the list is scanned in file order without an early
-    // exit, so duplicates and prefixes of one another each report their own span.
-    for (const QString& word : words) {
-        if (auto span = MarkCommandWord(locate, test, word, spanStart))
+    if (test.isEmpty())
+        return;
+    // Every matching word colours its span, in list order and without an early exit, so
+    // duplicates and prefixes of one another each report their own span. Only words that start
+    // with the test text's first character can match.
+    for (int index : words.StartingWith(test[0])) {
+        if (auto span = MarkCommandWord(locate, test, words.Words()[index], spanStart))
             out.push_back(*span);
     }
 }
 
-void CommandAtLineStart(QStringView line, QStringView trimmed, const QStringList& words,
+void CommandAtLineStart(QStringView line, QStringView trimmed, const TCommandWords& words,
                         std::vector<THighlightSpan>& out) {
     MarkEveryCommandWord(line, trimmed, words, 0, out);
 }
 
-void CommandsAfterSeparators(QStringView line, const QStringList& words,
+void CommandsAfterSeparators(QStringView line, const TCommandWords& words,
                              std::vector<THighlightSpan>& out) {
     // The first character is never a separator: a line that starts with "[" is left alone.
     for (qsizetype p = 1; p < line.size(); ++p) {
@@ -104,7 +107,7 @@ std::optional<THighlightSpan> MarkCommandWord(QStringView locate, QStringView te
     return THighlightSpan{THighlightClass::Command, spanStart, int(at + 1 + word.size())};
 }
 
-void HighlightLine(QStringView line, const QStringList& commandWords,
+void HighlightLine(QStringView line, const TCommandWords& commandWords,
                    const THighlightOptions& options, std::vector<THighlightSpan>& out) {
     const QStringView trimmed = TrimControl(line);
     if (options.CommandsAtLineStart)
@@ -117,7 +120,7 @@ void HighlightLine(QStringView line, const QStringList& commandWords,
     CommentLine(line, out);
 }
 
-std::vector<THighlightSpan> HighlightLine(QStringView line, const QStringList& commandWords,
+std::vector<THighlightSpan> HighlightLine(QStringView line, const TCommandWords& commandWords,
                                           const THighlightOptions& options) {
     std::vector<THighlightSpan> spans;
     HighlightLine(line, commandWords, options, spans);

@@ -2,6 +2,8 @@
 // The Tcl colouring rules and the auto-indent rule as pure functions of a line's text and the
 // command words. They know nothing of widgets: the editor applies the spans they report.
 
+#include "CommandWords.h"
+
 #include <QStringList>
 #include <QStringView>
 #include <optional>
@@ -35,10 +37,10 @@ std::optional<THighlightSpan> MarkCommandWord(QStringView locate, QStringView te
 // The five colouring passes over one line, in their order; a later span paints over an earlier
 // one. Spans are appended to out. A string without a closing quote reports a span that runs one
 // character past the line's end (over its line break).
-void HighlightLine(QStringView line, const QStringList& commandWords,
+void HighlightLine(QStringView line, const TCommandWords& commandWords,
                    const THighlightOptions& options, std::vector<THighlightSpan>& out);
 
-std::vector<THighlightSpan> HighlightLine(QStringView line, const QStringList& commandWords,
+std::vector<THighlightSpan> HighlightLine(QStringView line, const TCommandWords& commandWords,
                                           const THighlightOptions& options = {});
 
 // How many tabs start the line after previousLine when Enter made it; nothing when the previous
