@@ -21,6 +21,8 @@ TRichEdit::TRichEdit(QWidget* parent)
     Area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Area->setTabChangesFocus(false);
+    // Tab stops every half inch, as in a rich-text control.
+    Area->setTabStopDistance(Area->logicalDpiX() / 2.0);
     // Reached by mouse and by the program, never by Tab, which inserts a tab character.
     Area->setFocusPolicy(Qt::ClickFocus);
     Area->setAutoFillBackground(true);
