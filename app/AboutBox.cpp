@@ -48,8 +48,8 @@ QPixmap ProgramPicture() {
     feather.setColorAt(1, QColor(255, 0, 255));
     painter.setPen(Qt::NoPen);
     painter.setBrush(feather);
-    painter.drawPolygon(QPolygonF{QPointF(80, 2), QPointF(60, 30), QPointF(38, 72),
-                                  QPointF(48, 58), QPointF(70, 28)});
+    painter.drawPolygon(QPolygonF{QPointF(80, 2), QPointF(60, 30), QPointF(38, 72), QPointF(48, 58),
+                                  QPointF(70, 28)});
     painter.setPen(QPen(Qt::black, 2));
     painter.drawLine(QPointF(44, 64), QPointF(30, 90));
     return picture;
@@ -101,8 +101,8 @@ void TAboutBox::CreateControls() {
     FreeRes = AddLabel(QStringLiteral("0"), QRect(FigureLeft, 88, FigureWidth, LineHeight));
     FreeRes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    Label5 = AddLabel(QStringLiteral("https://quillet.example.org"),
-                      QRect(8, 142, 186, LineHeight));
+    Label5 =
+        AddLabel(QStringLiteral("https://quillet.example.org"), QRect(8, 142, 186, LineHeight));
     Label6 = AddLabel(QStringLiteral("quillet@example.org"), QRect(200, 142, 186, LineHeight));
     Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 

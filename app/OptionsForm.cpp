@@ -45,7 +45,8 @@ QString WithFullStop(QString text) {
 } // namespace
 
 void ShowSettingsWriteError(QWidget* parent, const QString& path) {
-    const QString text = QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));
+    const QString text =
+        QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));
     Modal().MessageBox(parent, QMessageBox::Critical, ApplicationTitle(), WithFullStop(text),
                        QMessageBox::Ok);
 }
@@ -53,8 +54,7 @@ void ShowSettingsWriteError(QWidget* parent, const QString& path) {
 TOptionsForm::TOptionsForm(TEditorColorTarget* editor, QWidget* parent)
     : TOptionsForm(editor, ProgramSettingsPath(), parent) {}
 
-TOptionsForm::TOptionsForm(TEditorColorTarget* editor, const QString& settingsPath,
-                           QWidget* parent)
+TOptionsForm::TOptionsForm(TEditorColorTarget* editor, const QString& settingsPath, QWidget* parent)
     : QDialog(parent)
     , Editor(editor)
     , SettingsPath(QFileInfo(settingsPath).absoluteFilePath()) {
@@ -93,11 +93,15 @@ void TOptionsForm::CreateControls() {
     Button1->setGeometry(QRect(QPoint(24, ButtonTop), ButtonSize));
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button2->setGeometry(QRect(QPoint(117, ButtonTop), ButtonSize));
+    // Neither button is the default: Enter alone must not save or close the dialog.
+    Button1->setAutoDefault(false);
+    Button2->setAutoDefault(false);
 }
 
 QLabel* TOptionsForm::AddRowLabel(const QString& caption, int row) {
     auto* label = new QLabel(caption, GroupBox1);
-    label->setGeometry(RowLabelLeft, FirstRowTop + row * RowPitch, RowLabelWidth, SampleSize.height());
+    label->setGeometry(RowLabelLeft, FirstRowTop + row * RowPitch, RowLabelWidth,
+                       SampleSize.height());
     return label;
 }
 

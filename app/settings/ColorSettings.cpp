@@ -13,7 +13,7 @@ constexpr std::string_view Section = "Colors";
 
 struct TColorKey {
     std::string_view Name;
-    TColor TColorSettings::* Field;
+    TColor TColorSettings::*Field;
 };
 
 // The order in which the keys are written.

@@ -51,8 +51,7 @@ std::optional<std::string> TIniFile::ReadString(std::string_view section,
     return FindIniValue(*content, section, key);
 }
 
-bool TIniFile::WriteString(std::string_view section, std::string_view key,
-                           std::string_view value) {
+bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     const auto content = ReadAll(Path);
     if (!content)
         return false;

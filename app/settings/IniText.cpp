@@ -45,9 +45,9 @@ char AsciiUpper(char c) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiUpper(x) == AsciiUpper(y);
+           });
 }
 
 // The text a line's name is read from: the first line may carry a byte order mark.
@@ -152,7 +152,7 @@ std::string Join(const std::vector<TIniLine>& lines, std::size_t from, std::size
 } // namespace
 
 std::optional<std::string> FindIniValue(std::string_view content, std::string_view section,
-                                         std::string_view key) {
+                                        std::string_view key) {
     const std::vector<TIniLine> lines = SplitLines(content);
     const auto span = FindSection(lines, section);
     if (!span)

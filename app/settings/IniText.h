@@ -10,7 +10,7 @@
 // The value of key in section, trimmed of blanks and of one pair of enclosing quotes; nullopt
 // when the section or the key is missing.
 std::optional<std::string> FindIniValue(std::string_view content, std::string_view section,
-                                         std::string_view key);
+                                        std::string_view key);
 
 // content with key in section set to value: the key's first line is replaced, or the key is
 // added after the section's last entry, or the section is appended at the end.

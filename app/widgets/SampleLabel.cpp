@@ -33,7 +33,8 @@ void TSampleLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void TSampleLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = Pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = Pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
     Pressed = false;
     event->accept();
     if (click)

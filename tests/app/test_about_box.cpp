@@ -73,10 +73,12 @@ private slots:
         QTest::addColumn<QString>("freeRes");
         const QLocale english(QLocale::English, QLocale::UnitedStates);
         const QLocale german(QLocale::German, QLocale::Germany);
-        QTest::newRow("512 MiB") << english << quint64(512 * MiB) << 37 << "524,288 KB" << "37 %";
+        QTest::newRow("512 MiB") << english << quint64(512 * MiB) << 37 << "524,288 KB"
+                                 << "37 %";
         QTest::newRow("above 4 GiB") << english << quint64(6 * GiB) << 100 << "6,291,456 KB"
                                      << "100 %";
-        QTest::newRow("German") << german << quint64(512 * MiB) << 0 << "524.288 KB" << "0 %";
+        QTest::newRow("German") << german << quint64(512 * MiB) << 0 << "524.288 KB"
+                                << "0 %";
     }
 
     void memoryFiguresUseTheLocalesSeparator() {

@@ -19,7 +19,8 @@ TEST(MemoryFigures, GroupsDigitsInThousands) {
     EXPECT_EQ(GroupThousands(1234567, comma), "1,234,567");
     EXPECT_EQ(GroupThousands(1234567, QStringLiteral(".")), "1.234.567");
     const QString narrowSpace(QChar(0x202F));
-    EXPECT_EQ(GroupThousands(1234567, narrowSpace), "1" + narrowSpace + "234" + narrowSpace + "567");
+    EXPECT_EQ(GroupThousands(1234567, narrowSpace),
+              "1" + narrowSpace + "234" + narrowSpace + "567");
 }
 
 TEST(MemoryFigures, KilobytesAreRoundedAndNotClampedAt4GiB) {

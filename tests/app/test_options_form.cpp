@@ -35,8 +35,8 @@ public:
 
     QString GetOpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
     QString GetSaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    QMessageBox::StandardButton MessageBox(QWidget*, QMessageBox::Icon icon,
-                                           const QString& caption, const QString& text,
+    QMessageBox::StandardButton MessageBox(QWidget*, QMessageBox::Icon icon, const QString& caption,
+                                           const QString& text,
                                            QMessageBox::StandardButtons) override {
         Boxes.push_back({icon, caption, text});
         return QMessageBox::Ok;
@@ -149,21 +149,27 @@ private slots:
         QVERIFY(WriteFile(IniPath(), before));
         TOptionsForm form(&Editor, IniPath());
         QTest::mouseClick(form.Button1, Qt::LeftButton);
-        QCOMPARE(ReadFile(IniPath()),
-                 QByteArray("; Quillet's colours\r\n[Window]\r\nLeft=10\r\n\r\n"
-                            "[Colors]\r\n; picked by hand\r\nCommands=255\r\nBackground=16777215\r\n"
-                            "Comments=32768\r\nVariables=255\r\nString=16711935\r\nDefault=0\r\n"
-                            "Bogus line\r\n\r\n[Tail]\r\nx=1\r\n"));
+        QCOMPARE(
+            ReadFile(IniPath()),
+            QByteArray("; Quillet's colours\r\n[Window]\r\nLeft=10\r\n\r\n"
+                       "[Colors]\r\n; picked by hand\r\nCommands=255\r\nBackground=16777215\r\n"
+                       "Comments=32768\r\nVariables=255\r\nString=16711935\r\nDefault=0\r\n"
+                       "Bogus line\r\n\r\n[Tail]\r\nx=1\r\n"));
     }
 
     void eachSampleHoldsItsOwnSetting_data() {
         QTest::addColumn<QString>("sample");
         QTest::addColumn<QString>("setting");
-        QTest::newRow("Label3") << "Label3" << "Commands";
-        QTest::newRow("Label6") << "Label6" << "Variables";
-        QTest::newRow("Label4") << "Label4" << "Comments";
-        QTest::newRow("Label10") << "Label10" << "String";
-        QTest::newRow("Label8") << "Label8" << "Default";
+        QTest::newRow("Label3") << "Label3"
+                                << "Commands";
+        QTest::newRow("Label6") << "Label6"
+                                << "Variables";
+        QTest::newRow("Label4") << "Label4"
+                                << "Comments";
+        QTest::newRow("Label10") << "Label10"
+                                 << "String";
+        QTest::newRow("Label8") << "Label8"
+                                << "Default";
     }
 
     void eachSampleHoldsItsOwnSetting() {
@@ -182,8 +188,10 @@ private slots:
 
         TColorSettings expected;
         const std::map<QString, TColor TColorSettings::*> fields{
-            {"Commands", &TColorSettings::Commands}, {"Variables", &TColorSettings::Variables},
-            {"Comments", &TColorSettings::Comments}, {"String", &TColorSettings::String},
+            {"Commands", &TColorSettings::Commands},
+            {"Variables", &TColorSettings::Variables},
+            {"Comments", &TColorSettings::Comments},
+            {"String", &TColorSettings::String},
             {"Default", &TColorSettings::Default}};
         expected.*fields.at(setting) = ToTColor(chosen);
         QCOMPARE(form.ColorSettings(), expected);
@@ -241,7 +249,8 @@ private slots:
         QTest::mousePress(form.Shape1, Qt::RightButton);
 
         QCOMPARE(form.Shape1->FillColor(), ToTColor(gray));
-        for (TSampleLabel* sample : {form.Label3, form.Label6, form.Label4, form.Label10, form.Label8})
+        for (TSampleLabel* sample :
+             {form.Label3, form.Label6, form.Label4, form.Label10, form.Label8})
             QCOMPARE(sample->BackgroundColor(), ToTColor(gray));
         QCOMPARE(form.Label3->TextColor(), DefaultColor::Commands);
         QCOMPARE(Editor.Calls.size(), std::size_t(1));
@@ -262,7 +271,8 @@ private slots:
     }
 
     void settingsFileIsFoundBesideTheExecutable() {
-        const QString besideExe = QDir(QCoreApplication::applicationDirPath()).filePath("quillet.ini");
+        const QString besideExe =
+            QDir(QCoreApplication::applicationDirPath()).filePath("quillet.ini");
         QVERIFY2(!QFile::exists(besideExe), "a quillet.ini was left beside the test executable");
         QVERIFY(WriteFile(besideExe, "[Colors]\nCommands=4227327\n"));
         QVERIFY(WriteFile(IniPath(), "[Colors]\nCommands=1\n"));
@@ -279,6 +289,14 @@ private slots:
         QCOMPARE(colors.Commands, TColor(4227327));
     }
 
+    void enterAloneNeitherSavesNorCloses() {
+        TOptionsForm form(&Editor, IniPath());
+        ShowAndWait(form);
+        QTest::keyClick(&form, Qt::Key_Return);
+        QVERIFY(form.isVisible());
+        QVERIFY(!QFile::exists(IniPath()));
+    }
+
     void layoutAndCaptions() {
         TOptionsForm form(&Editor, IniPath());
         QCOMPARE(form.windowTitle(), "Options");
@@ -291,7 +309,8 @@ private slots:
         QCOMPARE(form.Label10->text(), "Default");
         QCOMPARE(form.Label8->text(), "Default");
         QCOMPARE(form.Shape1->size(), QSize(113, 17));
-        for (TSampleLabel* sample : {form.Label3, form.Label6, form.Label4, form.Label10, form.Label8}) {
+        for (TSampleLabel* sample :
+             {form.Label3, form.Label6, form.Label4, form.Label10, form.Label8}) {
             QCOMPARE(sample->size(), QSize(113, 16));
             QVERIFY(sample->font().bold());
             QCOMPARE(sample->font().pointSize(), 10);

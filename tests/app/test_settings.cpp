@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -185,4 +186,20 @@ TEST(ColorSettings, WriteFailureIsReported) {
     QTemporaryDir dir;
     TIniFile file(dir.filePath("missing/quillet.ini"));
     EXPECT_FALSE(WriteColorSettings(file, TColorSettings{}));
+}
+
+TEST(IniFile, WriteKeepsTheFilesPermissionsAndFollowsALink) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("real.ini");
+    const QString link = dir.filePath("quillet.ini");
+    WriteFile(target, "[Colors]\n");
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(target, permissions));
+    ASSERT_TRUE(QFile::link(target, link));
+    TIniFile file(link);
+    ASSERT_TRUE(file.WriteString("Colors", "Default", "0"));
+    EXPECT_EQ(ReadFile(target), "[Colors]\nDefault=0\n");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    // Owner, group and others; the "user" bits only echo the owner's for the current user.
+    EXPECT_EQ(QFile::permissions(target) & QFileDevice::Permissions(0x7077), permissions);
 }
