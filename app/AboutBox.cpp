@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 namespace {
 
@@ -20,8 +21,10 @@ constexpr QSize ClientSize(394, 165);
 constexpr QSize PictureSize(82, 125);
 constexpr int TextLeft = 96;
 constexpr int TextWidth = 290;
-constexpr int FigureLeft = 290;
-constexpr int FigureWidth = 96;
+constexpr int FigureGap = 6;
+constexpr int Margin = 8;
+// Room for the figure of a machine with a terabyte of memory.
+const QString WidestFigure = QStringLiteral("1,073,741,824 KB");
 constexpr int LineHeight = 16;
 
 // The program's picture: a page of script with a quill across it.
@@ -64,10 +67,9 @@ TAboutBox::TAboutBox(QWidget* parent)
     QPalette colors = palette();
     colors.setColor(QPalette::WindowText, Qt::black);
     setPalette(colors);
-    setFixedSize(ClientSize);
     CreateControls();
-    CentreOnScreen();
     FormCreate();
+    CentreOnScreen();
 }
 
 QLabel* TAboutBox::AddLabel(const QString& text, const QRect& geometry) {
@@ -77,38 +79,50 @@ QLabel* TAboutBox::AddLabel(const QString& text, const QRect& geometry) {
 }
 
 void TAboutBox::CreateControls() {
-    ProgramIcon = AddLabel({}, QRect(QPoint(8, 8), PictureSize));
+    // The captions of the figures decide how wide the text block must be: the box keeps its
+    // width unless the system font needs more, and then grows rather than cut a figure short.
+    Label3 = new QLabel(QStringLiteral("Physical Memory Available to Windows:"), this);
+    Label4 = new QLabel(QStringLiteral("Memory in Use:"), this);
+    const int captionWidth = std::max(Label3->sizeHint().width(), Label4->sizeHint().width());
+    const int figureWidth = fontMetrics().horizontalAdvance(WidestFigure);
+    const int textRight =
+        std::max(TextLeft + TextWidth, TextLeft + captionWidth + FigureGap + figureWidth);
+    const int textWidth = textRight - TextLeft;
+    setFixedSize(textRight + Margin, ClientSize.height());
+
+    ProgramIcon = AddLabel({}, QRect(QPoint(Margin, Margin), PictureSize));
     ProgramIcon->setPixmap(ProgramPicture());
 
     // The title is long enough to need a second line at this width.
-    Label1 = AddLabel({}, QRect(TextLeft, 8, TextWidth, 2 * LineHeight));
+    Label1 = AddLabel({}, QRect(TextLeft, Margin, textWidth, 2 * LineHeight));
     Label1->setFont(DialogFont(8, true));
     Label1->setWordWrap(true);
     Label2 = AddLabel(QStringLiteral("Written by the Quillet developers"),
-                      QRect(TextLeft, 42, TextWidth, LineHeight));
+                      QRect(TextLeft, 42, textWidth, LineHeight));
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(TextLeft, 62, TextWidth, 2);
+    Bevel1->setGeometry(TextLeft, 62, textWidth, 2);
 
-    Label3 = AddLabel(QStringLiteral("Physical Memory Available to Windows:"),
-                      QRect(TextLeft, 70, FigureLeft - TextLeft, LineHeight));
-    PhysMem = AddLabel(QStringLiteral("0"), QRect(FigureLeft, 70, FigureWidth, LineHeight));
+    Label3->setGeometry(TextLeft, 70, captionWidth, LineHeight);
+    Label4->setGeometry(TextLeft, 88, captionWidth, LineHeight);
+    const QRect figureColumn(textRight - figureWidth, 70, figureWidth, LineHeight);
+    PhysMem = AddLabel(QStringLiteral("0"), figureColumn);
     PhysMem->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label4 = AddLabel(QStringLiteral("Memory in Use:"),
-                      QRect(TextLeft, 88, FigureLeft - TextLeft, LineHeight));
-    FreeRes = AddLabel(QStringLiteral("0"), QRect(FigureLeft, 88, FigureWidth, LineHeight));
+    FreeRes = AddLabel(QStringLiteral("0"), figureColumn.translated(0, 18));
     FreeRes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    Label5 =
-        AddLabel(QStringLiteral("https://quillet.example.org"), QRect(8, 142, 186, LineHeight));
-    Label6 = AddLabel(QStringLiteral("quillet@example.org"), QRect(200, 142, 186, LineHeight));
+    const int contactWidth = (textRight - Margin) / 2 - 4;
+    Label5 = AddLabel(QStringLiteral("https://quillet.example.org"),
+                      QRect(Margin, 142, contactWidth, LineHeight));
+    Label6 = AddLabel(QStringLiteral("quillet@example.org"),
+                      QRect(textRight - contactWidth, 142, contactWidth, LineHeight));
     Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     // Default button for Enter; Escape rejects the dialog, which closes it as well.
     OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setGeometry(311, 110, 75, 25);
+    OKButton->setGeometry(textRight - 75, 110, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -62,7 +62,18 @@ private slots:
         QCOMPARE(box.windowTitle(), "About RichEdit");
         QCOMPARE(box.Label1->text(), ApplicationTitle() + " with TCL 8.0");
         QVERIFY(box.Label1->font().bold());
-        QCOMPARE(box.size(), QSize(394, 165));
+    }
+
+    void figuresAreNeverCutShort() {
+        TLocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+        TAboutBox box;
+        box.ShowMemoryStatus({1024 * GiB, 100});
+        QCOMPARE(box.height(), 165);
+        QVERIFY(box.width() >= 394);
+        QVERIFY(box.PhysMem->width() >= box.PhysMem->sizeHint().width());
+        QVERIFY(!box.PhysMem->geometry().intersects(box.Label3->geometry()));
+        QVERIFY(box.rect().contains(box.PhysMem->geometry()));
+        QVERIFY(box.Label3->width() >= box.Label3->sizeHint().width());
     }
 
     void memoryFiguresUseTheLocalesSeparator_data() {
