@@ -36,13 +36,13 @@ case "${1:-}" in
 run)
     shift
     install_missing
-    build build -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF
+    build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF
     # cmds.dat is read from the current directory; the build puts it beside the program.
     cd build/bin && exec ./quillet "$@"
     ;;
 test)
     install_missing
-    build build
+    build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=ON
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS")
     build build-asan -DQUILLET_LIB_ONLY=ON -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$JOBS")

@@ -18,6 +18,10 @@ using TRegCompProc = void* (*)(char* pattern);
 using TRegExecProc = int (*)(void* regexp, char* string, char* start);
 using TRegErrorProc = void (*)(char* message);
 using TGetRegErrorProc = char* (*)();
+// Public in Tcl but declared only by its internal headers.
+using TPushCallFrameProc = int (*)(Tcl_Interp* interp, Tcl_CallFrame* framePtr,
+                                   Tcl_Namespace* nsPtr, int isProcCallFrame);
+using TPopCallFrameProc = void (*)(Tcl_Interp* interp);
 
 // One function pointer per entry point, named without its "Tcl_"/"Tcl" prefix (so that tcl.h's
 // macros of the same names never interfere): Tcl.Eval(interp, script). Null while not loaded.

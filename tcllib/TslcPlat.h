@@ -41,6 +41,11 @@ std::string TslcProgramPath();
 // The directory of the running executable, with its trailing separator.
 std::string TslcProgramDir();
 
+// The error code of a dlopen of name that just failed: errno when dlopen left one, else the
+// reason the file cannot be opened (ENOENT for a bare name the search did not find), else ENOEXEC
+// for a file that exists but is no loadable module.
+int DlopenFailureCode(const std::string& name);
+
 // Millisecond tick counter; 32 bits, wraps.
 std::uint32_t TslcTickCount();
 

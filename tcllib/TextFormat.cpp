@@ -1,0 +1,110 @@
+#include "TextFormat.h"
+
+#include "Exceptions.h"
+
+#include <cstdio>
+
+namespace tslc {
+
+namespace {
+
+struct TDirective {
+    bool LeftAlign = false;
+    int Width = 0;
+    int Precision = -1;
+    char Conversion = 0;
+};
+
+[[noreturn]] void RaiseInvalid(std::string_view format) {
+    throw EConvertError("Format '" + std::string(format) +
+                        "' invalid or incompatible with argument");
+}
+
+// Reads the directive that starts after a '%' at pos; leaves pos after its conversion letter.
+TDirective ReadDirective(std::string_view format, std::size_t& pos) {
+    TDirective d;
+    if (pos < format.size() && format[pos] == '-') {
+        d.LeftAlign = true;
+        ++pos;
+    }
+    while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9' && d.Width < 100000)
+        d.Width = d.Width * 10 + (format[pos++] - '0');
+    if (pos < format.size() && format[pos] == '.') {
+        d.Precision = 0;
+        ++pos;
+        while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9' &&
+               d.Precision < 100000)
+            d.Precision = d.Precision * 10 + (format[pos++] - '0');
+    }
+    if (pos >= format.size())
+        RaiseInvalid(format);
+    d.Conversion = format[pos++];
+    return d;
+}
+
+std::string Pad(std::string text, const TDirective& d) {
+    if (static_cast<int>(text.size()) >= d.Width)
+        return text;
+    const std::string padding(d.Width - text.size(), ' ');
+    return d.LeftAlign ? text + padding : padding + text;
+}
+
+std::string Convert(std::string_view format, const TDirective& d, const TFormatArg& arg) {
+    switch (d.Conversion) {
+    case 's': {
+        const auto* text = std::get_if<std::string>(&arg);
+        if (!text)
+            RaiseInvalid(format);
+        if (d.Precision >= 0 && static_cast<std::size_t>(d.Precision) < text->size())
+            return Pad(text->substr(0, d.Precision), d);
+        return Pad(*text, d);
+    }
+    case 'd':
+    case 'u':
+    case 'x':
+    case 'X': {
+        const auto* number = std::get_if<std::int64_t>(&arg);
+        if (!number)
+            RaiseInvalid(format);
+        char buffer[32];
+        if (d.Conversion == 'd')
+            std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(*number));
+        else if (d.Conversion == 'u')
+            std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(*number));
+        else
+            std::snprintf(buffer, sizeof buffer, d.Conversion == 'x' ? "%llx" : "%llX",
+                          static_cast<unsigned long long>(*number));
+        return Pad(buffer, d);
+    }
+    default:
+        RaiseInvalid(format);
+    }
+}
+
+} // namespace
+
+std::string FormatText(std::string_view format, std::initializer_list<TFormatArg> args) {
+    std::string out;
+    out.reserve(format.size() + 16);
+    auto next = args.begin();
+    std::size_t pos = 0;
+    while (pos < format.size()) {
+        const char c = format[pos++];
+        if (c != '%') {
+            out += c;
+            continue;
+        }
+        if (pos < format.size() && format[pos] == '%') {
+            out += '%';
+            ++pos;
+            continue;
+        }
+        const TDirective d = ReadDirective(format, pos);
+        if (next == args.end())
+            throw EConvertError("No argument for format '" + std::string(format) + "'");
+        out += Convert(format, d, *next++);
+    }
+    return out;
+}
+
+} // namespace tslc

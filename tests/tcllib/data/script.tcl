@@ -1,0 +1,2 @@
+set greeting "from a resource"
+set answer 42

@@ -1,0 +1,1 @@
+// A module whose only content is the resource the build embeds in it.
