@@ -1,5 +1,7 @@
 #include "OptionsForm.h"
 
+#include "ErrorBox.h"
+
 #include "AppTitle.h"
 #include "ModalSeam.h"
 #include "settings/IniFile.h"
@@ -35,21 +37,11 @@ QString ProgramSettingsPath() {
     return ColorSettingsPath(QCoreApplication::applicationDirPath());
 }
 
-// An error text ends with a full stop unless its last character already is punctuation of a
-// lower code, as every error box of the program shows it.
-QString WithFullStop(QString text) {
-    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
-        text += QLatin1Char('.');
-    return text;
-}
-
 } // namespace
 
 void ShowSettingsWriteError(QWidget* parent, const QString& path) {
-    const QString text =
-        QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));
-    Modal().MessageBox(parent, QMessageBox::Critical, ApplicationTitle(), WithFullStop(text),
-                       QMessageBox::Ok);
+    ShowErrorBox(parent,
+                 QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
 }
 
 TOptionsForm::TOptionsForm(TEditorColorTarget* editor, QWidget* parent)

@@ -1,7 +1,9 @@
 #include "Startup.h"
 
+#include "AboutBox.h"
 #include "AppTitle.h"
 #include "MainForm.h"
+#include "OptionsForm.h"
 #include "QuilletApplication.h"
 
 #include <memory>
@@ -12,8 +14,12 @@ int RunQuillet(int argc, char* argv[]) {
 
     auto mainForm = std::make_unique<TMainForm>(QApplication::arguments().mid(1));
     MainForm = mainForm.get();
-    // The Options dialog is created here, after the main window: creating it gives the editor
-    // its background and default text colour. The Run window follows it.
+    // The Options dialog follows the main window: creating it gives the editor its background
+    // and default text colour. It belongs to the main window.
+    OptionsForm = new TOptionsForm(MainForm, MainForm);
+    MainForm->SetHighlightColorSource(OptionsForm);
+    MainForm->OnOptionsDialog = [] { OptionsForm->show(); };
+    MainForm->OnAboutBox = [] { ShowAboutBox(MainForm); };
 
     QObject::connect(mainForm.get(), &TMainForm::Closed, &application, &QApplication::quit);
     mainForm->show();
