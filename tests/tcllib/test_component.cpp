@@ -267,23 +267,6 @@ TEST(BlankText, TrimsControlCharactersAndSplitsOnlyOnBlanks) {
     EXPECT_TRUE(SplitOnBlanks("   ").empty());
 }
 
-TEST(ChannelOptionText, MapsPropertyValuesToTclTextsAndBack) {
-    EXPECT_EQ(ChannelMask(cmRead), TCL_READABLE);
-    EXPECT_EQ(ChannelMask(cmWrite), TCL_WRITABLE);
-    EXPECT_EQ(ChannelMask(cmReadWrite), TCL_READABLE | TCL_WRITABLE);
-    EXPECT_EQ(StdChannelKind(ctStdIn), TCL_STDIN);
-    EXPECT_EQ(StdChannelKind(ctStdErr), TCL_STDERR);
-    EXPECT_EQ(StdChannelKind(ctNormal), 0);
-    EXPECT_EQ(ModeForChannelType(ctNormal), cmReadWrite);
-    EXPECT_EQ(ModeForChannelType(ctStdOut), cmWrite);
-    for (auto b : {cbFull, cbLine, cbNone})
-        EXPECT_EQ(BufferingFromText(BufferingText(b)), b);
-    for (auto t : {ctAuto, ctBinary, ctCr, ctCrLf, ctLf})
-        EXPECT_EQ(TranslationFromText(TranslationText(t)), t);
-    EXPECT_FALSE(TranslationFromText("crlf ").has_value());
-    EXPECT_FALSE(BufferingFromText("lines").has_value());
-}
-
 TEST(ChannelOptionText, EndOfFileCharactersAndNumbers) {
     EXPECT_EQ(EofCharElement(0), "");
     EXPECT_EQ(EofCharElement(-1), "");
