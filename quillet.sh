@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev tcl8.6 tcl8.6-dev
-          tcl8.6-doc libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2)
+          tcl8.6-doc zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2)
 JOBS=${JOBS:-2}
 
 as_root() {

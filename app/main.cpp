@@ -1,10 +1,5 @@
-#include <QApplication>
-#include <QLabel>
+#include "Startup.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QLabel placeholder("Quillet: the editor is being built.");
-    placeholder.resize(420, 120);
-    placeholder.show();
-    return QApplication::exec();
+    return RunQuillet(argc, argv);
 }

@@ -1,0 +1,638 @@
+#include "MainForm.h"
+
+#include "AppTitle.h"
+#include "ErrorBox.h"
+#include "ModalSeam.h"
+#include "RichEdit.h"
+#include "TclHighlighter.h"
+#include "ToolbarImages.h"
+#include "document/DocumentFile.h"
+#include "help/HelpKeyword.h"
+#include "help/HelpViewer.h"
+#include "help/ManPageFile.h"
+#include "highlight/CommandWords.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrinter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QUrl>
+#include <stdexcept>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+const QString Untitled = QStringLiteral("Untitled");
+const QString FileFilter = QStringLiteral("Tcl Files (*.tcl *.TCL);;All Files (*)");
+const QString CommandWordFile = QStringLiteral("cmds.dat");
+const QString HelpFile = QStringLiteral("tcl.hlp");
+constexpr int TextMargin = 6;
+
+// The message of a file that cannot be read, as the runtime's input/output error words it.
+QString InOutErrorText(const QFile& file) {
+    if (!QFileInfo::exists(file.fileName()))
+        return QStringLiteral("File not found");
+    if (file.error() == QFileDevice::PermissionsError || !QFileInfo(file.fileName()).isReadable())
+        return QStringLiteral("Access denied");
+    return file.errorString();
+}
+
+} // namespace
+
+TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent)
+    , EditorControl(new TRichEdit(this))
+    , ProgramDir(QCoreApplication::applicationDirPath() + u'/')
+    , Arguments(arguments) {
+    CreateEditor();
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    ConnectEditor();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    // The editor's formatter uses the highlighter; detach it before either goes.
+    EditorControl->SetLineFormatter({});
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+// --- construction ---------------------------------------------------------------------------
+
+void TMainForm::CreateEditor() {
+    setCentralWidget(EditorControl);
+    Highlighter = std::make_unique<TTclHighlighter>(
+        WordIndex, [this] { return isVisible(); },
+        [this] { return ColorSource ? ColorSource->HighlightColors() : THighlightColors{}; });
+    EditorControl->SetLineFormatter(
+        [this](const QString& text, QList<QTextLayout::FormatRange>& formats) {
+            Highlighter->FormatLine(text, formats);
+        });
+    EditorControl->SetColors(ToQColor(DefaultColor::Background), ToQColor(DefaultColor::Default));
+    setContextMenuPolicy(Qt::NoContextMenu);
+    resize(756, 530);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+QAction* TMainForm::NewAction(const char* name, const QString& text, const QString& hint) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QLatin1String(name));
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    addAction(action);
+    return action;
+}
+
+void TMainForm::CreateActions() {
+    FileNewCmd = NewAction("FileNewCmd", "&New", "Create a new file");
+    FileNewCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    FileNewCmd->setIcon(ToolbarImage(TToolbarImage::New));
+    connect(FileNewCmd, &QAction::triggered, this, &TMainForm::FileNew);
+
+    // The menu shows F3; Ctrl+O opens as well.
+    FileOpenCmd = NewAction("FileOpenCmd", "&Open...", "Open an existing file");
+    FileOpenCmd->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_O)});
+    FileOpenCmd->setIcon(ToolbarImage(TToolbarImage::Open));
+    connect(FileOpenCmd, &QAction::triggered, this, &TMainForm::FileOpen);
+    // The tool bar's Open button has a hint of its own.
+    FileOpenButton = new QAction(FileOpenCmd->icon(), "Open", this);
+    FileOpenButton->setObjectName("FileOpenButton");
+    FileOpenButton->setToolTip("Open and highlight a file");
+    FileOpenButton->setStatusTip("Open and highlight a file");
+    connect(FileOpenButton, &QAction::triggered, this, &TMainForm::FileOpen);
+
+    FileSaveCmd = NewAction("FileSaveCmd", "&Save", "Save current file");
+    FileSaveCmd->setShortcuts({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S)});
+    FileSaveCmd->setIcon(ToolbarImage(TToolbarImage::Save));
+    connect(FileSaveCmd, &QAction::triggered, this, &TMainForm::FileSave);
+
+    FileSaveAsCmd = NewAction("FileSaveAsCmd", "Save &As...", "Save current file under a new name");
+    connect(FileSaveAsCmd, &QAction::triggered, this, &TMainForm::FileSaveAs);
+
+    FilePrintCmd = NewAction("FilePrintCmd", "&Print", "Print current file");
+    FilePrintCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    FilePrintCmd->setIcon(ToolbarImage(TToolbarImage::Print));
+    connect(FilePrintCmd, &QAction::triggered, this, &TMainForm::FilePrint);
+
+    FileExitCmd = NewAction("FileExitCmd", "E&xit", "Exit this application");
+    FileExitCmd->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    connect(FileExitCmd, &QAction::triggered, this, &TMainForm::FileExit);
+
+    EditUndoCmd = NewAction("EditUndoCmd", "&Undo", "Undo the last action");
+    EditUndoCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EditUndoCmd->setIcon(ToolbarImage(TToolbarImage::Undo));
+    connect(EditUndoCmd, &QAction::triggered, this, &TMainForm::EditUndo);
+
+    EditCutCmd = NewAction("EditCutCmd", "Cu&t", "Delete selected item");
+    EditCutCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    EditCutCmd->setIcon(ToolbarImage(TToolbarImage::Cut));
+    connect(EditCutCmd, &QAction::triggered, this, &TMainForm::EditCut);
+
+    EditCopyCmd = NewAction("EditCopyCmd", "&Copy", "Copy selected item to clipboard");
+    EditCopyCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    EditCopyCmd->setIcon(ToolbarImage(TToolbarImage::Copy));
+    connect(EditCopyCmd, &QAction::triggered, this, &TMainForm::EditCopy);
+
+    EditPasteCmd = NewAction("EditPasteCmd", "&Paste", "Paste contents of clipboard");
+    EditPasteCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    EditPasteCmd->setIcon(ToolbarImage(TToolbarImage::Paste));
+    connect(EditPasteCmd, &QAction::triggered, this, &TMainForm::EditPaste);
+
+    Run1 = NewAction("Run1", "Run...", {});
+    Run1->setShortcut(QKeySequence(Qt::Key_F9));
+    connect(Run1, &QAction::triggered, this, &TMainForm::Run1Click);
+
+    WordWrap1 = NewAction("WordWrap1", "Word Wrap", {});
+    WordWrap1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    WordWrap1->setCheckable(true);
+    WordWrap1->setChecked(false);
+    connect(WordWrap1, &QAction::triggered, this, &TMainForm::WordWrap1Click);
+
+    ShowToolbar1 = NewAction("ShowToolbar1", "Show Toolbar", {});
+    ShowToolbar1->setCheckable(true);
+    ShowToolbar1->setChecked(true);
+    connect(ShowToolbar1, &QAction::triggered, this, &TMainForm::ShowToolbar1Click);
+
+    ShowStatusbar1 = NewAction("ShowStatusbar1", "Show Statusbar", {});
+    ShowStatusbar1->setCheckable(true);
+    ShowStatusbar1->setChecked(true);
+    connect(ShowStatusbar1, &QAction::triggered, this, &TMainForm::ShowStatusbar1Click);
+
+    Options2 = NewAction("Options2", "Options...", {});
+    connect(Options2, &QAction::triggered, this, &TMainForm::Options2Click);
+
+    Help1 = NewAction("Help1", "Help Topics", {});
+    Help1->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(Help1, &QAction::triggered, this, &TMainForm::Help1Click);
+
+    HelpAboutItem = NewAction("HelpAboutItem", "&About...", "Show program information");
+    connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
+
+    // Keyword help has no menu entry.
+    Action1 = NewAction("Action1", "Keyword Help", {});
+    Action1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
+    connect(Action1, &QAction::triggered, this, &TMainForm::Action1Execute);
+}
+
+void TMainForm::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(FileNewCmd);
+    file->addAction(FileOpenCmd);
+    file->addAction(FileSaveCmd);
+    file->addAction(FileSaveAsCmd);
+    file->addSeparator();
+    file->addAction(FilePrintCmd);
+    file->addSeparator();
+    file->addAction(FileExitCmd);
+
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->addAction(EditUndoCmd);
+    edit->addSeparator();
+    edit->addAction(EditCutCmd);
+    edit->addAction(EditCopyCmd);
+    edit->addAction(EditPasteCmd);
+
+    QMenu* options = menuBar()->addMenu("Options");
+    options->addAction(Run1);
+    options->addSeparator();
+    options->addAction(WordWrap1);
+    options->addAction(ShowToolbar1);
+    options->addAction(ShowStatusbar1);
+    options->addSeparator();
+    options->addAction(Options2);
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction(Help1);
+    help->addSeparator();
+    help->addAction(HelpAboutItem);
+}
+
+void TMainForm::CreateToolBar() {
+    StandardToolBar = new QToolBar(this);
+    StandardToolBar->setObjectName("StandardToolBar");
+    StandardToolBar->setMovable(false);
+    StandardToolBar->setFloatable(false);
+    StandardToolBar->setIconSize(QSize(16, 16));
+    StandardToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    StandardToolBar->addAction(FileNewCmd);
+    StandardToolBar->addAction(FileOpenButton);
+    StandardToolBar->addAction(FileSaveCmd);
+    StandardToolBar->addAction(FilePrintCmd);
+    StandardToolBar->addSeparator();
+    StandardToolBar->addAction(EditCutCmd);
+    StandardToolBar->addAction(EditCopyCmd);
+    StandardToolBar->addAction(EditPasteCmd);
+    StandardToolBar->addAction(EditUndoCmd);
+    addToolBar(Qt::TopToolBarArea, StandardToolBar);
+}
+
+void TMainForm::CreateStatusBar() {
+    const int widths[3] = {120, 60, 50};
+    for (int i = 0; i < 3; ++i) {
+        Panels[i] = new QLabel(this);
+        Panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        Panels[i]->setFixedWidth(widths[i]);
+        Panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(Panels[i]);
+    }
+    Panels[1]->setAlignment(Qt::AlignCenter);
+    statusBar()->setObjectName("StatusBar");
+}
+
+void TMainForm::ConnectEditor() {
+    connect(EditorControl, &TRichEdit::Changed, this, &TMainForm::RichEditChange);
+    connect(EditorControl, &TRichEdit::ModifiedChanged, this, &TMainForm::ShowModifiedState);
+    connect(EditorControl, &TRichEdit::KeyUp, this, &TMainForm::EditorKeyUp);
+    connect(EditorControl, &TRichEdit::SelectionChange, this, &TMainForm::ShowCaretPosition);
+    connect(EditorControl, &TRichEdit::SelectionChange, this, &TMainForm::UpdateEditCommands);
+    connect(EditorControl, &TRichEdit::UndoAvailable, this, &TMainForm::UpdateEditCommands);
+    connect(EditorControl, &TRichEdit::CopyAvailable, this, &TMainForm::UpdateEditCommands);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &TMainForm::UpdateEditCommands);
+}
+
+void TMainForm::FormCreate() {
+    SetDocumentName(Untitled);
+    ShowCaretPosition();
+    EditorControl->SetDefaultFont(QFont(QStringLiteral("Courier New"), 10));
+    EditorControl->SetModified(false);
+    ShowModifiedState(false);
+    SetTextMargins();
+    UpdateEditCommands();
+    // A failure here is shown and the window is created all the same.
+    try {
+        LoadCommandWords();
+    } catch (const std::exception& error) {
+        ShowErrorBox(this, QString::fromUtf8(error.what()));
+    }
+}
+
+void TMainForm::LoadCommandWords() {
+    Words.clear();
+    WordIndex = TCommandWords();
+    QFile file(CommandWordFile);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(InOutErrorText(file).toStdString());
+    Words = ParseCommandWords(file.readAll());
+    WordIndex = TCommandWords(Words);
+}
+
+void TMainForm::FormShow() {
+    ShowCaretPosition();
+    setAcceptDrops(true);
+    RecolorCaretLine();
+    EditorControl->setFocus();
+    if (!Arguments.isEmpty() && QFileInfo(Arguments.first()).isFile())
+        LoadDocument(Arguments.first());
+}
+
+// --- window events --------------------------------------------------------------------------
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!Shown) {
+        Shown = true;
+        FormShow();
+    }
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    SetTextMargins();
+    ShowCaretPosition();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // A failed save is not reported here: the window just stays open.
+    if (!AskToSaveChanges(false)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit Closed();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    WMDropFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void TMainForm::WMDropFiles(const QList<QUrl>& urls) {
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    const QString fileName = urls.first().toLocalFile();
+    if (QuerySaveChanges())
+        LoadDocument(fileName);
+}
+
+// --- document state -------------------------------------------------------------------------
+
+bool TMainForm::IsModified() const {
+    return EditorControl->Modified();
+}
+
+void TMainForm::SetDocumentName(const QString& name) {
+    DocumentFileName = name;
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(name).fileName(), ApplicationTitle()));
+}
+
+void TMainForm::ShowModifiedState(bool modified) {
+    Panels[1]->setText(modified ? QStringLiteral("Modified") : QString());
+}
+
+void TMainForm::ShowCaretPosition() {
+    const int start = EditorControl->SelStart();
+    const int line = EditorControl->LineFromOffset(start);
+    const int column = start - EditorControl->LineStart(line);
+    Panels[0]->setText(QString::asprintf("Line: %3d   Col: %3d", line + 1, column + 1));
+}
+
+void TMainForm::SetTextMargins() {
+    EditorControl->SetTextMargins(TextMargin, TextMargin);
+}
+
+void TMainForm::ShowHint(const QString& hint) {
+    // A message hides the three panels until it is cleared.
+    if (hint.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(hint);
+}
+
+QString TMainForm::StatusPanelText(int panel) const {
+    return Panels[panel]->text();
+}
+
+QString TMainForm::ScriptText() const {
+    QString text;
+    for (const QString& line : EditorControl->Lines())
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+void TMainForm::SetEditorColors(TColor background, TColor defaultText) {
+    EditorControl->SetColors(ToQColor(background), ToQColor(defaultText));
+}
+
+void TMainForm::SetHighlightColorSource(const THighlightColorSource* source) {
+    ColorSource = source;
+}
+
+// --- colouring and indenting ----------------------------------------------------------------
+
+void TMainForm::RichEditChange() {
+    // The highlighter has already coloured every line the change touched.
+    ShowModifiedState(EditorControl->Modified());
+    UpdateEditCommands();
+}
+
+void TMainForm::RecolorCaretLine() {
+    ShowModifiedState(EditorControl->Modified());
+    EditorControl->RecolorLine(EditorControl->LineFromOffset(EditorControl->SelStart()));
+}
+
+void TMainForm::EditorKeyUp(int key, bool autoRepeat) {
+    // Holding Enter down indents only the line that holds the caret when the key is released.
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !autoRepeat)
+        AutoIndentLine();
+}
+
+void TMainForm::AutoIndentLine() {
+    const int line = EditorControl->CaretPos().y();
+    if (line == 0)
+        return;
+    const std::optional<int> tabs = AutoIndentTabs(EditorControl->LineText(line - 1));
+    // No tabs to add: the line stays untouched, so Undo never meets an empty step.
+    if (!tabs || *tabs == 0)
+        return;
+    const int start = EditorControl->LineStart(line);
+    EditorControl->ReplaceLine(line, QString(*tabs, u'\t') + EditorControl->LineText(line));
+    EditorControl->SetCaret(start + *tabs);
+}
+
+// --- files ----------------------------------------------------------------------------------
+
+bool TMainForm::LoadDocument(const QString& fileName) {
+    TDocumentText document;
+    QString error;
+    if (!TDocumentFile::Read(fileName, document, error)) {
+        ShowErrorBox(this, error);
+        return false;
+    }
+    // Redrawing waits until every line is coloured.
+    EditorControl->SetRedraw(false);
+    EditorControl->SetLines(document.Lines);
+    Encoding = document.Encoding;
+    SetDocumentName(fileName);
+    EditorControl->SetRedraw(true);
+    EditorControl->SetCaret(0);
+    EditorControl->setFocus();
+    EditorControl->SetModified(false);
+    ShowModifiedState(false);
+    return true;
+}
+
+bool TMainForm::QuerySaveChanges() {
+    return AskToSaveChanges(true);
+}
+
+bool TMainForm::AskToSaveChanges(bool reportSaveFailure) {
+    if (!EditorControl->Modified())
+        return true;
+    const QMessageBox::StandardButton answer =
+        Modal().MessageBox(this, QMessageBox::Question, QStringLiteral("Confirm"),
+                           QStringLiteral("Save changes to %1?").arg(DocumentFileName),
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::No)
+        return true;
+    if (answer != QMessageBox::Yes)
+        return false;
+    // A save that did not happen, also a cancelled Save As dialog, keeps the text.
+    return SaveDocument(reportSaveFailure) == TSaveOutcome::Saved;
+}
+
+void TMainForm::FileNew() {
+    SetDocumentName(Untitled);
+    EditorControl->Clear();
+    Encoding = TTextEncoding::Utf8;
+    EditorControl->SetModified(false);
+    ShowModifiedState(false);
+}
+
+void TMainForm::FileOpen() {
+    if (!QuerySaveChanges())
+        return;
+    const QString fileName = Modal().GetOpenFileName(this, ProgramDir, FileFilter);
+    if (fileName.isEmpty())
+        return;
+    if (LoadDocument(fileName))
+        EditorControl->SetReadOnly(false);
+}
+
+bool TMainForm::FileSave() {
+    return SaveDocument(true) == TSaveOutcome::Saved;
+}
+
+bool TMainForm::FileSaveAs() {
+    return SaveDocumentAs(true) == TSaveOutcome::Saved;
+}
+
+TMainForm::TSaveOutcome TMainForm::SaveDocument(bool reportFailure) {
+    if (DocumentFileName == Untitled)
+        return SaveDocumentAs(reportFailure);
+    if (!WriteDocument(DocumentFileName, reportFailure))
+        return TSaveOutcome::Failed;
+    EditorControl->SetModified(false);
+    ShowModifiedState(false);
+    return TSaveOutcome::Saved;
+}
+
+TMainForm::TSaveOutcome TMainForm::SaveDocumentAs(bool reportFailure) {
+    const QString fileName = Modal().GetSaveFileName(this, ProgramDir, FileFilter);
+    if (fileName.isEmpty())
+        return TSaveOutcome::Cancelled;
+    if (QFileInfo::exists(fileName) &&
+        Modal().MessageBox(this, QMessageBox::Question, QStringLiteral("Confirm"),
+                           QStringLiteral("OK to overwrite %1").arg(fileName),
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) !=
+            QMessageBox::Yes)
+        return TSaveOutcome::Cancelled;
+    if (!WriteDocument(fileName, reportFailure))
+        return TSaveOutcome::Failed;
+    SetDocumentName(fileName);
+    EditorControl->SetModified(false);
+    ShowModifiedState(false);
+    return TSaveOutcome::Saved;
+}
+
+bool TMainForm::WriteDocument(const QString& fileName, bool reportFailure) {
+    QString error;
+    if (TDocumentFile::Write(fileName, {EditorControl->Lines(), Encoding}, error))
+        return true;
+    if (reportFailure)
+        ShowErrorBox(this, error);
+    return false;
+}
+
+void TMainForm::FilePrint() {
+    QPrinter printer;
+    printer.setDocName(DocumentFileName);
+    if (!Modal().ConfirmPrint(this, printer))
+        return;
+    printer.setDocName(DocumentFileName);
+    EditorControl->Print(&printer);
+}
+
+void TMainForm::FileExit() {
+    close();
+}
+
+// --- Edit commands --------------------------------------------------------------------------
+
+void TMainForm::EditUndo() {
+    EditorControl->Undo();
+}
+
+void TMainForm::EditCut() {
+    EditorControl->Cut();
+}
+
+void TMainForm::EditCopy() {
+    EditorControl->Copy();
+}
+
+void TMainForm::EditPaste() {
+    EditorControl->Paste();
+}
+
+void TMainForm::UpdateEditCommands() {
+    const bool selected = EditorControl->SelLength() > 0;
+    EditCutCmd->setEnabled(selected);
+    EditCopyCmd->setEnabled(selected);
+    EditUndoCmd->setEnabled(EditorControl->CanUndo());
+    EditPasteCmd->setEnabled(EditorControl->CanPaste());
+}
+
+// --- Options and Help -----------------------------------------------------------------------
+
+void TMainForm::Run1Click() {
+    if (OnRunWindow)
+        OnRunWindow();
+}
+
+void TMainForm::Options2Click() {
+    if (OnOptionsDialog)
+        OnOptionsDialog();
+}
+
+void TMainForm::HelpAbout() {
+    if (OnAboutBox)
+        OnAboutBox();
+}
+
+void TMainForm::WordWrap1Click() {
+    EditorControl->SetWordWrap(WordWrap1->isChecked());
+}
+
+void TMainForm::ShowToolbar1Click() {
+    StandardToolBar->setVisible(ShowToolbar1->isChecked());
+}
+
+void TMainForm::ShowStatusbar1Click() {
+    statusBar()->setVisible(ShowStatusbar1->isChecked());
+}
+
+void TMainForm::SetHelpSystem(THelpSystem* help) {
+    HelpOverride = help;
+}
+
+THelpSystem& TMainForm::Help() {
+    if (HelpOverride)
+        return *HelpOverride;
+    if (!HelpWindow) {
+        HelpWindow = new THelpViewer(ProgramDir + HelpFile, DefaultManDirs(), this);
+        HelpWindow->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    return *HelpWindow;
+}
+
+void TMainForm::Help1Click() {
+    Help().ShowContents();
+}
+
+void TMainForm::Action1Execute() {
+    const QPoint caret = EditorControl->CaretPos();
+    if (const std::optional<QString> keyword =
+            HelpKeywordAt(EditorControl->LineText(caret.y()), caret.x()))
+        Help().ShowKeyword(*keyword);
+}

@@ -1,0 +1,22 @@
+#include "PlainTextArea.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+
+TPlainTextArea::TPlainTextArea(QWidget* parent)
+    : QPlainTextEdit(parent) {}
+
+void TPlainTextArea::keyReleaseEvent(QKeyEvent* event) {
+    QPlainTextEdit::keyReleaseEvent(event);
+    if (OnKeyUp)
+        OnKeyUp(event->key(), event->isAutoRepeat());
+}
+
+void TPlainTextArea::dragEnterEvent(QDragEnterEvent* event) {
+    // Ignored, a drag of files travels on to the main window, which opens the first file.
+    if (event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
+}

@@ -1,0 +1,19 @@
+#include "QuilletApplication.h"
+
+#include "ErrorBox.h"
+
+#include <exception>
+
+TQuilletApplication::TQuilletApplication(int& argc, char** argv)
+    : QApplication(argc, argv) {}
+
+bool TQuilletApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowErrorBox(activeWindow(), QString::fromUtf8(error.what()));
+    } catch (...) {
+        ShowErrorBox(activeWindow(), QStringLiteral("Unknown error"));
+    }
+    return false;
+}

@@ -1,0 +1,253 @@
+#include "RichEdit.h"
+
+#include "PlainTextArea.h"
+
+#include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <algorithm>
+
+TRichEdit::TRichEdit(QWidget* parent)
+    : QWidget(parent)
+    , Area(new TPlainTextArea(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Area);
+    setFocusProxy(Area);
+
+    Area->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Area->setTabChangesFocus(false);
+    // Tab stops every half inch, as in a rich-text control.
+    Area->setTabStopDistance(Area->logicalDpiX() / 2.0);
+    // Reached by mouse and by the program, never by Tab, which inserts a tab character.
+    Area->setFocusPolicy(Qt::ClickFocus);
+    Area->setAutoFillBackground(true);
+    // The margins are the viewport's; the document's own margin change is no user edit.
+    Document()->setDocumentMargin(0);
+    Document()->clearUndoRedoStacks();
+
+    Area->OnKeyUp = [this](int key, bool autoRepeat) { emit KeyUp(key, autoRepeat); };
+    connect(Document(), &QTextDocument::contentsChange, this, &TRichEdit::DocumentContentsChange);
+    connect(Document(), &QTextDocument::modificationChanged, this, &TRichEdit::ModifiedChanged);
+    connect(Area, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::SelectionChange);
+    connect(Area, &QPlainTextEdit::selectionChanged, this, &TRichEdit::SelectionChange);
+    connect(Area, &QPlainTextEdit::undoAvailable, this, &TRichEdit::UndoAvailable);
+    connect(Area, &QPlainTextEdit::copyAvailable, this, &TRichEdit::CopyAvailable);
+}
+
+QTextDocument* TRichEdit::Document() const {
+    return Area->document();
+}
+
+void TRichEdit::DocumentContentsChange(int position, int charsRemoved, int charsAdded) {
+    // Recolouring a line marks it for layout again, which the document may report as a change
+    // of its characters; only real edits count.
+    if (Recoloring || (charsRemoved == 0 && charsAdded == 0))
+        return;
+    RecolorLines(position, charsRemoved, charsAdded);
+    emit Changed();
+}
+
+void TRichEdit::RecolorLines(int position, int charsRemoved, int charsAdded) {
+    if (!Formatter)
+        return;
+    // Every line from the one holding the change's start to the one holding its end; a removal
+    // may have joined the next line to it.
+    const QTextBlock first = Document()->findBlock(position);
+    const QTextBlock last =
+        Document()->findBlock(position + charsAdded + (charsRemoved > 0 ? 1 : 0));
+    const int end = last.isValid() ? last.position() + last.length() : Document()->characterCount();
+    for (QTextBlock block = first; block.isValid() && block.position() < end; block = block.next())
+        FormatBlock(block);
+    // New formats need a new layout of their lines. Inside the document's change signal this
+    // joins the change it is reporting, so the lines are laid out once.
+    if (first.isValid()) {
+        Recoloring = true;
+        Document()->markContentsDirty(first.position(), end - first.position());
+        Recoloring = false;
+    }
+}
+
+void TRichEdit::FormatBlock(const QTextBlock& block) {
+    Formatter(block.text(), LineFormats);
+    QTextLayout* layout = block.layout();
+    if (LineFormats.isEmpty() && layout->formats().isEmpty())
+        return;
+    layout->setFormats(LineFormats);
+}
+
+int TRichEdit::LineCount() const {
+    const QTextDocument* document = Document();
+    const int blocks = document->blockCount();
+    return document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+}
+
+QString TRichEdit::LineText(int line) const {
+    return Document()->findBlockByNumber(line).text();
+}
+
+int TRichEdit::LineStart(int line) const {
+    return Document()->findBlockByNumber(line).position();
+}
+
+int TRichEdit::LineFromOffset(int offset) const {
+    return Document()->findBlock(offset).blockNumber();
+}
+
+QStringList TRichEdit::Lines() const {
+    QStringList lines;
+    const int count = LineCount();
+    lines.reserve(count);
+    QTextBlock block = Document()->firstBlock();
+    for (int i = 0; i < count; ++i, block = block.next())
+        lines.append(block.text());
+    return lines;
+}
+
+void TRichEdit::SetLines(const QStringList& lines) {
+    // Every line is followed by a line break, so a line that is empty survives as a line.
+    QString text;
+    qsizetype size = 0;
+    for (const QString& line : lines)
+        size += line.size() + 1;
+    text.reserve(size);
+    for (const QString& line : lines) {
+        text += line;
+        text += u'\n';
+    }
+    Area->setPlainText(text);
+}
+
+void TRichEdit::Clear() {
+    Area->clear();
+}
+
+void TRichEdit::ReplaceLine(int line, const QString& text) {
+    const QTextBlock block = Document()->findBlockByNumber(line);
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+}
+
+int TRichEdit::SelStart() const {
+    return Area->textCursor().selectionStart();
+}
+
+int TRichEdit::SelLength() const {
+    const QTextCursor cursor = Area->textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void TRichEdit::Select(int start, int length) {
+    const int last = Document()->characterCount() - 1;
+    QTextCursor cursor = Area->textCursor();
+    cursor.setPosition(std::clamp(start, 0, last));
+    cursor.setPosition(std::clamp(start + length, 0, last), QTextCursor::KeepAnchor);
+    Area->setTextCursor(cursor);
+}
+
+QPoint TRichEdit::CaretPos() const {
+    const QTextCursor cursor = Area->textCursor();
+    return {cursor.positionInBlock(), cursor.blockNumber()};
+}
+
+void TRichEdit::SetCaret(int offset) {
+    Select(offset, 0);
+}
+
+void TRichEdit::SetDefaultFont(const QFont& font) {
+    Area->setFont(font);
+    Document()->setDefaultFont(font);
+}
+
+void TRichEdit::SetColors(const QColor& background, const QColor& defaultText) {
+    QPalette palette = Area->palette();
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::Text, defaultText);
+    Area->setPalette(palette);
+}
+
+void TRichEdit::SetLineFormatter(TLineFormatter formatter) {
+    Formatter = std::move(formatter);
+}
+
+void TRichEdit::RecolorLine(int line) {
+    const QTextBlock block = Document()->findBlockByNumber(line);
+    if (!Formatter || !block.isValid())
+        return;
+    FormatBlock(block);
+    Recoloring = true;
+    Document()->markContentsDirty(block.position(), block.length());
+    Recoloring = false;
+}
+
+void TRichEdit::SetRedraw(bool redraw) {
+    Area->setUpdatesEnabled(redraw);
+}
+
+bool TRichEdit::Modified() const {
+    return Document()->isModified();
+}
+
+void TRichEdit::SetModified(bool modified) {
+    Document()->setModified(modified);
+}
+
+bool TRichEdit::ReadOnly() const {
+    return Area->isReadOnly();
+}
+
+void TRichEdit::SetReadOnly(bool readOnly) {
+    Area->setReadOnly(readOnly);
+}
+
+bool TRichEdit::WordWrap() const {
+    return Area->lineWrapMode() != QPlainTextEdit::NoWrap;
+}
+
+void TRichEdit::SetWordWrap(bool wrap) {
+    Area->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void TRichEdit::SetTextMargins(int left, int right) {
+    Area->SetTextMargins(left, right);
+}
+
+void TRichEdit::Undo() {
+    Area->undo();
+}
+
+bool TRichEdit::CanUndo() const {
+    return Document()->isUndoAvailable();
+}
+
+void TRichEdit::Cut() {
+    Area->cut();
+}
+
+void TRichEdit::Copy() {
+    Area->copy();
+}
+
+void TRichEdit::Paste() {
+    Area->paste();
+}
+
+bool TRichEdit::CanPaste() const {
+    return Area->canPaste();
+}
+
+void TRichEdit::Print(QPrinter* printer) const {
+    Area->print(printer);
+}
+
+QWidget* TRichEdit::TextArea() const {
+    return Area;
+}

@@ -1,0 +1,99 @@
+#pragma once
+// The editor control: a plain-text widget wrapped so that the program sees only the operations
+// it needs. Its lines are the document's lines (the text blocks), never the wrapped display
+// lines. Colours and styles are layout formats given by a highlighter: they are not part of the
+// text, so they add no undo step and never set the modified flag.
+
+#include <QList>
+#include <QPoint>
+#include <QStringList>
+#include <QTextLayout>
+#include <QWidget>
+#include <functional>
+
+class QPrinter;
+class QTextBlock;
+class QTextDocument;
+class TPlainTextArea;
+
+class TRichEdit : public QWidget {
+    Q_OBJECT
+public:
+    explicit TRichEdit(QWidget* parent = nullptr);
+
+    // Lines. A final empty line after the last line break is not counted.
+    int LineCount() const;
+    QString LineText(int line) const;
+    int LineStart(int line) const;
+    int LineFromOffset(int offset) const;
+    QStringList Lines() const;
+    // Replaces the whole text (no undo step, not modified afterwards).
+    void SetLines(const QStringList& lines);
+    void Clear();
+    // Replaces one line's text as one undoable edit.
+    void ReplaceLine(int line, const QString& text);
+
+    // Selection and caret; offsets count a line break as one character.
+    int SelStart() const;
+    int SelLength() const;
+    void Select(int start, int length);
+    // The caret as (column, line), both from 0.
+    QPoint CaretPos() const;
+    void SetCaret(int offset);
+
+    // Default text attributes and colours.
+    void SetDefaultFont(const QFont& font);
+    void SetColors(const QColor& background, const QColor& defaultText);
+
+    // Colouring: the formatter gives a line's colours and styles as format ranges. The control
+    // runs it over every line a text change touches and on RecolorLine; an empty formatter
+    // leaves the text uncoloured.
+    using TLineFormatter =
+        std::function<void(const QString& text, QList<QTextLayout::FormatRange>& formats)>;
+    void SetLineFormatter(TLineFormatter formatter);
+    void RecolorLine(int line);
+    // Suspends redrawing during bulk work.
+    void SetRedraw(bool redraw);
+
+    bool Modified() const;
+    void SetModified(bool modified);
+    bool ReadOnly() const;
+    void SetReadOnly(bool readOnly);
+    bool WordWrap() const;
+    void SetWordWrap(bool wrap);
+    // Keeps the text left and right pixels from the control's sides.
+    void SetTextMargins(int left, int right);
+
+    void Undo();
+    bool CanUndo() const;
+    void Cut();
+    void Copy();
+    void Paste();
+    bool CanPaste() const;
+
+    // Prints the formatted text, colours and styles included.
+    void Print(QPrinter* printer) const;
+
+    // The widget that takes keyboard input.
+    QWidget* TextArea() const;
+
+signals:
+    // The text changed: characters were added or removed (never by colouring).
+    void Changed();
+    void ModifiedChanged(bool modified);
+    void SelectionChange();
+    void KeyUp(int key, bool autoRepeat);
+    void UndoAvailable(bool available);
+    void CopyAvailable(bool available);
+
+private:
+    TPlainTextArea* Area;
+    TLineFormatter Formatter;
+    QList<QTextLayout::FormatRange> LineFormats;
+    bool Recoloring = false;
+
+    QTextDocument* Document() const;
+    void DocumentContentsChange(int position, int charsRemoved, int charsAdded);
+    void RecolorLines(int position, int charsRemoved, int charsAdded);
+    void FormatBlock(const QTextBlock& block);
+};

@@ -1,0 +1,97 @@
+#include "Startup.h"
+
+#include "AboutBox.h"
+#include "AppTitle.h"
+#include "ErrorBox.h"
+#include "MainForm.h"
+#include "ModalSeam.h"
+#include "OptionsForm.h"
+#include "QuilletApplication.h"
+#include "RunForm.h"
+
+#include "TclTk.h"
+#include "TslcMsg.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+QMessageBox::Icon IconOf(tslc::TTslcMessageKind kind)
+{
+    switch (kind) {
+    case tslc::mkInformation:
+        return QMessageBox::Information;
+    case tslc::mkConfirm:
+        return QMessageBox::Question;
+    case tslc::mkWarning:
+        return QMessageBox::Warning;
+    default:
+        return QMessageBox::Critical;
+    }
+}
+
+// The component library's message boxes, shown through the program's seam.
+void InstallLibraryMessageDisplay()
+{
+    tslc::SetTslcMessageDisplay([](const std::string& text, const std::string& caption,
+                                   tslc::TTslcMessageKind kind) {
+        const auto buttons = kind == tslc::mkConfirm ? QMessageBox::Ok | QMessageBox::Cancel
+                                                     : QMessageBox::StandardButtons(QMessageBox::Ok);
+        return Modal().MessageBox(nullptr, IconOf(kind), QString::fromStdString(caption),
+                                  QString::fromStdString(text), buttons) == QMessageBox::Ok;
+    });
+}
+
+// A user whose Tcl library lives elsewhere names its file here, without rebuilding.
+void ApplyTclLibraryFromEnvironment()
+{
+    if (const char* name = std::getenv("QUILLET_TCL_LIBRARY"); name && *name)
+        tslc::TclLibraryName = name;
+}
+
+} // namespace
+
+bool CreateProgramWindows(const QStringList& arguments)
+{
+    InstallLibraryMessageDisplay();
+    MainForm = new TMainForm(arguments);
+    OptionsForm = new TOptionsForm(MainForm, MainForm);
+    MainForm->SetHighlightColorSource(OptionsForm);
+    MainForm->OnOptionsDialog = [] { OptionsForm->show(); };
+    MainForm->OnAboutBox = [] { ShowAboutBox(MainForm); };
+    try {
+        RunForm = new TRunForm(MainForm);
+    } catch (const std::exception& e) {
+        const QString message = QString::fromStdString(e.what());
+        std::cerr << message.toStdString() << std::endl;
+        ShowErrorBox(nullptr, message);
+        DestroyProgramWindows();
+        return false;
+    }
+    MainForm->OnRunWindow = [] { Modal().ExecModal(*RunForm); };
+    return true;
+}
+
+void DestroyProgramWindows()
+{
+    delete RunForm;
+    RunForm = nullptr;
+    delete MainForm; // owns the Options dialog
+    MainForm = nullptr;
+    OptionsForm = nullptr;
+}
+
+int RunQuillet(int argc, char* argv[])
+{
+    TQuilletApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(ApplicationTitle());
+    ApplyTclLibraryFromEnvironment();
+    if (!CreateProgramWindows(QApplication::arguments().mid(1)))
+        return EXIT_FAILURE;
+    QObject::connect(MainForm, &TMainForm::Closed, &application, &QApplication::quit);
+    MainForm->show();
+    const int exitCode = QApplication::exec();
+    DestroyProgramWindows();
+    return exitCode;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Reading and writing a document file. A failed write never harms the file that was there: the
+// text goes to a temporary file beside it that replaces the old one only once fully written.
+
+#include "TextFileCodec.h"
+
+#include <QString>
+#include <QStringList>
+
+struct TDocumentText {
+    QStringList Lines;
+    TTextEncoding Encoding = TTextEncoding::Utf8;
+};
+
+class TDocumentFile {
+public:
+    // Reads a file as rich text when it holds rich text, else as plain text. On failure returns
+    // false and sets error to a message that names the file and the system's reason.
+    static bool Read(const QString& fileName, TDocumentText& document, QString& error);
+
+    // Writes every line followed by CR LF. On failure returns false, sets error, and leaves any
+    // existing file as it was.
+    static bool Write(const QString& fileName, const TDocumentText& document, QString& error);
+};

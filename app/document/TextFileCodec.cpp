@@ -1,0 +1,64 @@
+#include "TextFileCodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+std::optional<QString> DecodeUtf8(QByteArrayView bytes) {
+    // Keep a byte order mark as a character; the caller strips it and remembers it.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+TDecodedText DecodeText(const QByteArray& bytes) {
+    if (std::optional<QString> text = DecodeUtf8(bytes)) {
+        if (bytes.startsWith(Utf8Bom))
+            return {text->mid(1), TTextEncoding::Utf8WithBom};
+        return {*text, TTextEncoding::Utf8};
+    }
+    return {QString::fromLatin1(bytes), TTextEncoding::Latin1};
+}
+
+QStringList SplitLines(const QString& text) {
+    QStringList lines;
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\n' && c != u'\r')
+            continue;
+        lines.append(text.mid(begin, i - begin));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        begin = i + 1;
+    }
+    if (begin < text.size())
+        lines.append(text.mid(begin));
+    return lines;
+}
+
+std::optional<QByteArray> EncodeLines(const QStringList& lines, TTextEncoding encoding) {
+    QByteArray bytes;
+    if (encoding == TTextEncoding::Utf8WithBom)
+        bytes += Utf8Bom;
+    for (const QString& line : lines) {
+        if (encoding == TTextEncoding::Latin1) {
+            for (QChar c : line) {
+                if (c.unicode() > 0xFF)
+                    return std::nullopt;
+            }
+            bytes += line.toLatin1();
+        } else {
+            bytes += line.toUtf8();
+        }
+        bytes += "\r\n";
+    }
+    return bytes;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// A settings store on one INI file, read and written one key at a time. A write rewrites the
+// file through a temporary file beside it, so a failed write leaves the old file whole.
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class TIniFile {
+public:
+    explicit TIniFile(QString fileName);
+
+    // The file's full path, as error messages name it.
+    const QString& FileName() const { return Path; }
+
+    // The value of key in section; nullopt when the file, the section or the key is missing or
+    // the file cannot be read.
+    std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
+
+    // Sets key in section, leaving every other line as it was. False when the file could not
+    // be read back or replaced; the file is then unchanged.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+private:
+    QString Path;
+};

@@ -1,0 +1,207 @@
+// How long the editor takes to load and colour a 20,000-line Tcl file, against loading the same
+// text into the same widget without colouring, and how long a keystroke's recolouring takes.
+// Prints the figures; the targets are a load ratio of at most 2 and a median keystroke under
+// 1 ms.
+#include "MainForm.h"
+#include "QuilletApplication.h"
+#include "RichEdit.h"
+#include "TclHighlighter.h"
+#include "highlight/CommandWords.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int LineCount = 20000;
+constexpr int LoadRuns = 11;
+constexpr int Keystrokes = 2000;
+
+// A varied Tcl script: procedures, control structures, strings, variables and comments.
+QStringList TclScript(int lines) {
+    static const char* const pattern[] = {
+        "# Procedure %1: reads a configuration and reports what it found",
+        "proc process_%1 {name args} {",
+        "\tglobal config_%1 counter",
+        "\tset result [list]",
+        "\tforeach item $args {",
+        "\t\tif {[string length $item] > 0} {",
+        "\t\t\tlappend result [format \"%s=%d\" $item [incr counter]]",
+        "\t\t} elseif {$item eq \"skip\"} { continue }",
+        "\t\tset config_%1($item) [expr {$counter * %1 + 1}]",
+        "\t}",
+        "\tputs \"Processed $name with [llength $result] items\"",
+        "\tregsub -all {\\s+} $name \"_\" clean; set clean [string tolower $clean]",
+        "\tswitch -- $clean {",
+        "\t\talpha { return [lsort -unique $result] }",
+        "\t\tdefault { return [join $result \", \"] }",
+        "\t}",
+        "}",
+        "set data_%1 [dict create key value count %1]",
+        "catch {process_%1 \"sample name\" a b c} message",
+        "puts stderr \"Result: $message (${data_%1})\"",
+    };
+    constexpr int patternSize = int(std::size(pattern));
+    QStringList script;
+    script.reserve(lines);
+    for (int i = 0; i < lines; ++i)
+        script.append(QString::fromLatin1(pattern[i % patternSize])
+                          .replace(QStringLiteral("%1"), QString::number(i / patternSize)));
+    return script;
+}
+
+QStringList ShippedCommandWords() {
+    QFile file(QStringLiteral(QUILLET_CMDS_DAT));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "Cannot read %s\n", QUILLET_CMDS_DAT);
+        std::exit(1);
+    }
+    return ParseCommandWords(file.readAll());
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double Percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
+}
+
+// Milliseconds to load the script into a fresh, shown editor; the highlighter, when given,
+// colours every line as the text arrives.
+double LoadMilliseconds(const QStringList& script, const QStringList* words) {
+    TRichEdit editor;
+    editor.resize(740, 440);
+    editor.SetDefaultFont(QFont(QStringLiteral("Courier New"), 10));
+    const TCommandWords index(words ? *words : QStringList{});
+    TTclHighlighter highlighter(
+        index, [] { return true; }, [] { return THighlightColors{}; });
+    if (words)
+        editor.SetLineFormatter([&](const QString& text, QList<QTextLayout::FormatRange>& formats) {
+            highlighter.FormatLine(text, formats);
+        });
+    editor.show();
+    QCoreApplication::processEvents(); // settle the highlighter's first pass over no text
+    QElapsedTimer timer;
+    timer.start();
+    editor.SetRedraw(false);
+    editor.SetLines(script);
+    editor.SetRedraw(true);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+std::vector<double> Repeat(int runs, const std::function<double()>& measure) {
+    std::vector<double> times;
+    measure(); // warm-up: fonts, caches
+    for (int i = 0; i < runs; ++i)
+        times.push_back(measure());
+    return times;
+}
+
+void PureFigure(const QStringList& script, const QStringList& words) {
+    std::vector<THighlightSpan> spans;
+    const TCommandWords index(words);
+    const double ms = Median(Repeat(LoadRuns, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        size_t count = 0;
+        for (const QString& line : script) {
+            spans.clear();
+            HighlightLine(line, index, {}, spans);
+            count += spans.size();
+        }
+        const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+        return count ? elapsed : -1.0;
+    }));
+    std::printf("colouring rules alone:        %8.2f ms (median of %d; no widget)\n", ms, LoadRuns);
+}
+
+void LoadFigures(const QStringList& script, const QStringList& words) {
+    const double plain =
+        Median(Repeat(LoadRuns, [&] { return LoadMilliseconds(script, nullptr); }));
+    const double coloured =
+        Median(Repeat(LoadRuns, [&] { return LoadMilliseconds(script, &words); }));
+    std::printf("load %d lines, plain:     %8.2f ms (median of %d)\n", LineCount, plain, LoadRuns);
+    std::printf("load %d lines, coloured:  %8.2f ms (median of %d)\n", LineCount, coloured,
+                LoadRuns);
+    std::printf("coloured / plain:             %8.2f   (target: at most 2)\n", coloured / plain);
+}
+
+void DocumentLoadFigure(const QString& fileName) {
+    TMainForm form;
+    form.show();
+    QCoreApplication::processEvents();
+    const double ms = Median(Repeat(LoadRuns, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        form.LoadDocument(fileName);
+        return double(timer.nsecsElapsed()) / 1e6;
+    }));
+    std::printf("LoadDocument of the file:     %8.2f ms (median of %d; read, decode, colour)\n", ms,
+                LoadRuns);
+}
+
+void KeystrokeFigures(const QString& fileName) {
+    TMainForm form;
+    form.show();
+    QCoreApplication::processEvents();
+    form.LoadDocument(fileName);
+    QWidget* area = form.Editor()->TextArea();
+    std::vector<double> typed;
+    std::vector<double> recoloured;
+    typed.reserve(Keystrokes);
+    for (int i = 0; i < Keystrokes; ++i) {
+        // Spread over the document: the caret goes inside a line, then a key is typed.
+        const int line = int((i * 7919L) % LineCount);
+        form.Editor()->SetCaret(form.Editor()->LineStart(line) + 1);
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(area, 'x');
+        typed.push_back(double(timer.nsecsElapsed()) / 1e3);
+        timer.restart();
+        form.Editor()->RecolorLine(line);
+        recoloured.push_back(double(timer.nsecsElapsed()) / 1e3);
+    }
+    form.Editor()->SetModified(false);
+    std::printf("keystroke (key press to coloured line): median %7.1f us, 90th percentile %7.1f "
+                "us (%d keys; target: median under 1000 us)\n",
+                Median(typed), Percentile(typed, 0.9), Keystrokes);
+    std::printf("recolour of one line alone:             median %7.1f us\n", Median(recoloured));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TQuilletApplication application(argc, argv);
+    QTemporaryDir dir;
+    // The main window reads cmds.dat from the current directory.
+    QFile::copy(QStringLiteral(QUILLET_CMDS_DAT), dir.filePath("cmds.dat"));
+    QDir::setCurrent(dir.path());
+
+    const QStringList words = ShippedCommandWords();
+    const QStringList script = TclScript(LineCount);
+    const QString fileName = dir.filePath("bench.tcl");
+    {
+        QFile file(fileName);
+        file.open(QIODevice::WriteOnly);
+        file.write(script.join(u'\n').toUtf8() + '\n');
+    }
+    std::printf("editor benchmark: %d lines of Tcl, %d command words\n", LineCount,
+                int(words.size()));
+    PureFigure(script, words);
+    LoadFigures(script, words);
+    DocumentLoadFigure(fileName);
+    KeystrokeFigures(fileName);
+    return 0;
+}

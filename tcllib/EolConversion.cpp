@@ -1,0 +1,16 @@
+#include "EolConversion.h"
+
+namespace tslc {
+
+std::string DropCrBeforeLf(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        result += text[i];
+    }
+    return result;
+}
+
+} // namespace tslc

@@ -1,0 +1,52 @@
+#pragma once
+// A small set of values of a plain enumeration whose values are the bit numbers 0 to 31:
+// TTclOptions{toConvertEOL, toTslcVersion}. Bits() and FromBits() convert to and from the stored
+// bit values (bit n for the value n).
+
+#include <cstdint>
+#include <initializer_list>
+
+namespace tslc {
+
+template <typename E>
+class TSet {
+public:
+    constexpr TSet() = default;
+    constexpr TSet(std::initializer_list<E> values) {
+        for (E value : values)
+            FBits |= Bit(value);
+    }
+
+    static constexpr TSet FromBits(std::uint32_t bits) {
+        TSet set;
+        set.FBits = bits;
+        return set;
+    }
+    constexpr std::uint32_t Bits() const { return FBits; }
+
+    constexpr bool Contains(E value) const { return (FBits & Bit(value)) != 0; }
+    constexpr bool Empty() const { return FBits == 0; }
+
+    constexpr TSet& Include(E value) {
+        FBits |= Bit(value);
+        return *this;
+    }
+    constexpr TSet& Exclude(E value) {
+        FBits &= ~Bit(value);
+        return *this;
+    }
+
+    friend constexpr bool operator==(TSet a, TSet b) { return a.FBits == b.FBits; }
+    friend constexpr TSet operator+(TSet a, TSet b) { return FromBits(a.FBits | b.FBits); }
+    friend constexpr TSet operator-(TSet a, TSet b) { return FromBits(a.FBits & ~b.FBits); }
+    friend constexpr TSet operator*(TSet a, TSet b) { return FromBits(a.FBits & b.FBits); }
+
+private:
+    static constexpr std::uint32_t Bit(E value) {
+        return std::uint32_t(1) << static_cast<unsigned>(value);
+    }
+
+    std::uint32_t FBits = 0;
+};
+
+} // namespace tslc

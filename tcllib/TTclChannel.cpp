@@ -1,0 +1,480 @@
+#include "TTclChannel.h"
+
+#include <algorithm>
+
+#include "BlankText.h"
+#include "ChannelOptionText.h"
+#include "TclBridge.h"
+#include "TclChannelRecords.h"
+#include "TclTk.h"
+#include "TslcMsg.h"
+#include "TslcPlat.h"
+
+namespace tslc {
+
+TTclChannel::TTclChannel(TComponent* owner)
+    : TTclComponent(owner) {}
+
+// The destroying state is set first, so that a flush during the close reaches no handler (the
+// driver procedures answer ENODEV) while the close handler can still record that Tcl closed
+// the channel.
+TTclChannel::~TTclChannel() {
+    BeginDestroy();
+    CloseChannel();
+    try {
+        DoDestroy();
+    } catch (const std::exception& e) {
+        ShowTslcMessage(e.what(), mkError);
+    } catch (...) {
+        ShowTslcMessage("Unknown exception", mkError);
+    }
+}
+
+void TTclChannel::SetActive(bool active) {
+    if (active == FActive)
+        return;
+    if (ComponentState().Contains(csReading)) {
+        FStreamedActive = active;
+        return;
+    }
+    if (active)
+        OpenChannel();
+    else
+        CloseChannel();
+}
+
+bool TTclChannel::Blocking() const {
+    if (IsOpen())
+        if (const auto text = QueryOption("-blocking"))
+            if (const auto number = WholeNumber(*text))
+                FBlocking = *number != 0;
+    return FBlocking;
+}
+
+void TTclChannel::SetBlocking(bool blocking) {
+    if (blocking == FBlocking)
+        return;
+    if (!IsOpen() || SendOption("-blocking", blocking ? "1" : "0"))
+        FBlocking = blocking;
+}
+
+TTclChannelBuffering TTclChannel::Buffering() const {
+    if (IsOpen())
+        if (const auto text = QueryOption("-buffering"))
+            if (const auto buffering = BufferingFromText(*text))
+                FBuffering = *buffering;
+    return FBuffering;
+}
+
+void TTclChannel::SetBuffering(TTclChannelBuffering buffering) {
+    if (buffering == FBuffering)
+        return;
+    if (!IsOpen() || SendOption("-buffering", BufferingText(buffering)))
+        FBuffering = buffering;
+}
+
+int TTclChannel::BufferSize() const {
+    if (IsOpen())
+        if (const auto text = QueryOption("-buffersize"))
+            if (const auto number = WholeNumber(*text))
+                FBufferSize = *number;
+    return FBufferSize;
+}
+
+// Tcl 8.6 clamps a size below 1 to a one-byte buffer, which would hand every byte to OnOutput
+// on its own; sizes outside the property's range therefore leave Tcl's own size in place.
+void TTclChannel::SetBufferSize(int size) {
+    if (size == FBufferSize)
+        return;
+    if (IsOpen() && IsValidBufferSize(size) && !SendOption("-buffersize", std::to_string(size)))
+        return;
+    FBufferSize = size;
+}
+
+int TTclChannel::EofCharIn() const {
+    RefreshEofChars();
+    return FEofCharIn;
+}
+
+int TTclChannel::EofCharOut() const {
+    RefreshEofChars();
+    return FEofCharOut;
+}
+
+void TTclChannel::SetEofCharIn(int code) {
+    if (code == FEofCharIn)
+        return;
+    if (!IsOpen()) {
+        FEofCharIn = code;
+        return;
+    }
+    const int out = EofCharOut();
+    if (SendPair("-eofchar", EofCharElement(code), EofCharElement(out))) {
+        FEofCharIn = code;
+        FEofCharOut = out;
+    }
+}
+
+void TTclChannel::SetEofCharOut(int code) {
+    if (code == FEofCharOut)
+        return;
+    if (!IsOpen()) {
+        FEofCharOut = code;
+        return;
+    }
+    const int in = EofCharIn();
+    if (SendPair("-eofchar", EofCharElement(in), EofCharElement(code))) {
+        FEofCharIn = in;
+        FEofCharOut = code;
+    }
+}
+
+TTclChannelTranslation TTclChannel::TranslationIn() const {
+    RefreshTranslations();
+    return FTranslationIn;
+}
+
+TTclChannelTranslation TTclChannel::TranslationOut() const {
+    RefreshTranslations();
+    return FTranslationOut;
+}
+
+void TTclChannel::SetTranslationIn(TTclChannelTranslation translation) {
+    if (translation == FTranslationIn)
+        return;
+    if (!IsOpen()) {
+        FTranslationIn = translation;
+        return;
+    }
+    const TTclChannelTranslation out = TranslationOut();
+    if (SendPair("-translation", TranslationText(translation), TranslationText(out))) {
+        FTranslationIn = translation;
+        FTranslationOut = out;
+    }
+}
+
+void TTclChannel::SetTranslationOut(TTclChannelTranslation translation) {
+    if (translation == FTranslationOut)
+        return;
+    if (!IsOpen()) {
+        FTranslationOut = translation;
+        return;
+    }
+    const TTclChannelTranslation in = TranslationIn();
+    if (SendPair("-translation", TranslationText(in), TranslationText(translation))) {
+        FTranslationIn = in;
+        FTranslationOut = translation;
+    }
+}
+
+void TTclChannel::SetChannelName(const std::string& name) {
+    if (name == TrimBlanks(FChannelName))
+        return;
+    CheckInactive();
+    FChannelName = name;
+}
+
+void TTclChannel::SetChannelType(TTclChannelType type) {
+    if (type == FChannelType)
+        return;
+    CheckInactive();
+    FMode = ModeForChannelType(type);
+    FChannelType = type;
+}
+
+void TTclChannel::SetMode(TTclChannelMode mode) {
+    if (mode == FMode)
+        return;
+    CheckInactive();
+    if (FChannelType != ctNormal)
+        RaiseTclError(sStdChannelMode);
+    FMode = mode;
+}
+
+void TTclChannel::SetOptions(TTclChannelOptions options) {
+    if (options == FOptions)
+        return;
+    CheckInactive();
+    FOptions = options;
+}
+
+void TTclChannel::CheckInactive() const {
+    if (FActive)
+        RaiseTclErrorFmt(sActiveChannel, {Name()});
+}
+
+void TTclChannel::OpenChannel() {
+    if (FActive)
+        return;
+    if (IsDesigning()) {
+        FActive = true;
+        return;
+    }
+    InitTclEngine();
+    if (FChannelName.empty())
+        RaiseTclError(sBadChannelName);
+    DisownRecord();
+    FRecord = NewChannelRecord(this);
+    FRecordGeneration = ChannelRecordGeneration();
+    {
+        TLibraryLockGuard lock(LibraryLock());
+        KeepStdSlotsFromSilentFill();
+        FChannel =
+            Tcl.CreateChannel(TslcChannelType(), FChannelName.c_str(), FRecord, ChannelMask(FMode));
+    }
+    if (!FChannel)
+        RaiseTclError(sCreateChannelFailed);
+    // The record outlives the component, so the handler is safe whenever Tcl calls it; Tcl
+    // drops it itself when it closes the channel.
+    Tcl.CreateCloseHandler(FChannel, ChannelCloseHandler, FRecord);
+    FActive = true;
+    PushOptions();
+    if (FChannelType != ctNormal)
+        Tcl.SetStdChannel(FChannel, StdChannelKind(FChannelType));
+    FNullRegistered = FOptions.Contains(coRegNullInterp);
+    if (FNullRegistered)
+        Tcl.RegisterChannel(nullptr, FChannel);
+}
+
+// Tcl_CreateChannel silently puts a new channel into a standard channel slot that was emptied by
+// closing its channel, and holds an extra reference to it there; a stdin stand-in could thus
+// become stdout as well. Marking such a slot as having no channel keeps it empty, as it was.
+void TTclChannel::KeepStdSlotsFromSilentFill() {
+    for (const int kind : {TCL_STDIN, TCL_STDOUT, TCL_STDERR})
+        if (!Tcl.GetStdChannel(kind))
+            Tcl.SetStdChannel(nullptr, kind);
+}
+
+void TTclChannel::PushOptions() {
+    SendOption("-blocking", FBlocking ? "1" : "0");
+    SendOption("-buffering", BufferingText(FBuffering));
+    if (IsValidBufferSize(FBufferSize))
+        SendOption("-buffersize", std::to_string(FBufferSize));
+    SendPair("-eofchar", EofCharElement(FEofCharIn), EofCharElement(FEofCharOut));
+    SendPair("-translation", TranslationText(FTranslationIn), TranslationText(FTranslationOut));
+}
+
+// Closed from inside one of its own driver procedures (a handler that frees or deactivates the
+// component), the channel is neither flushed nor unregistered: that would pull it from under
+// Tcl. It then stays registered until its interpreters let go of it, answering ENODEV.
+void TTclChannel::CloseChannel() {
+    if (IsOpen() && TclLoaded() && FDriverCalls == 0) {
+        const Tcl_Channel channel = FChannel;
+        Tcl.Flush(channel);
+        std::vector<Tcl_Interp*> interps;
+        interps.swap(FInterps);
+        for (Tcl_Interp* interp : interps) {
+            UnwatchInterp(interp);
+            // When the last reference goes, Tcl closes the channel and the close handler clears
+            // FChannel: the handle must not be used after that.
+            if (FChannel)
+                Tcl.UnregisterChannel(interp, channel);
+        }
+        if (FChannel && FNullRegistered)
+            Tcl.UnregisterChannel(nullptr, channel);
+    }
+    ReleaseInterps();
+    FNullRegistered = false;
+    DisownRecord();
+    FActive = false;
+}
+
+// From now on the driver procedures find no component behind the record. A record of a list that
+// Tcl's exit handler has freed is not touched.
+void TTclChannel::DisownRecord() {
+    if (FRecord && FRecordGeneration == ChannelRecordGeneration())
+        FRecord->Owner = nullptr;
+    FRecord = nullptr;
+}
+
+void TTclChannel::BindInterp(Tcl_Interp* interp) {
+    if (!interp || !IsOpen())
+        return;
+    if (std::find(FInterps.begin(), FInterps.end(), interp) != FInterps.end())
+        return;
+    // Registering a second channel under a name the interpreter already knows makes Tcl panic.
+    const Tcl_Channel known = Tcl.GetChannel(interp, FChannelName.c_str(), nullptr);
+    if (!known)
+        Tcl.ResetResult(interp);
+    else if (known != FChannel)
+        return;
+    WatchInterp(interp, TclInterpDeletedChannel);
+    FInterps.push_back(interp);
+    Tcl.RegisterChannel(interp, FChannel);
+}
+
+void TTclChannel::Loaded() {
+    TTclComponent::Loaded();
+    TDestroyGuard guard(*this);
+    DoCreate();
+    if (!guard.Destroyed() && FStreamedActive)
+        OpenChannel();
+}
+
+void TTclChannel::SetName(const std::string& name) {
+    TTclComponent::SetName(name);
+}
+
+void TTclChannel::ReleaseInterps() {
+    std::vector<Tcl_Interp*> interps;
+    interps.swap(FInterps);
+    for (Tcl_Interp* interp : interps)
+        UnwatchInterp(interp);
+}
+
+void TTclChannel::ChannelClosedByTcl() {
+    FChannel = nullptr;
+    FActive = false;
+    FNullRegistered = false;
+    ReleaseInterps();
+}
+
+void TTclChannel::InterpDeleted(Tcl_Interp* interp) {
+    FInterps.erase(std::remove(FInterps.begin(), FInterps.end(), interp), FInterps.end());
+}
+
+bool TTclChannel::SendOption(const char* name, const std::string& value) {
+    return Tcl.SetChannelOption(nullptr, FChannel, name, value.c_str()) == TCL_OK;
+}
+
+bool TTclChannel::SendPair(const char* name, const std::string& in, const std::string& out) {
+    const char* elements[] = {in.c_str(), out.c_str()};
+    char* merged = Tcl.Merge(2, elements);
+    if (!merged)
+        return false;
+    const bool accepted = SendOption(name, merged);
+    Tcl.Free(merged);
+    return accepted;
+}
+
+std::optional<std::string> TTclChannel::QueryOption(const char* name) const {
+    Tcl_DString answer;
+    Tcl.DStringInit(&answer);
+    std::optional<std::string> text;
+    if (Tcl.GetChannelOption(nullptr, FChannel, name, &answer) == TCL_OK)
+        text.emplace(Tcl_DStringValue(&answer),
+                     static_cast<std::size_t>(Tcl_DStringLength(&answer)));
+    Tcl.DStringFree(&answer);
+    return text;
+}
+
+std::optional<std::vector<std::string>> TTclChannel::QueryList(const char* name) const {
+    const auto text = QueryOption(name);
+    if (!text)
+        return std::nullopt;
+    int count = 0;
+    const char** elements = nullptr;
+    if (Tcl.SplitList(nullptr, text->c_str(), &count, &elements) != TCL_OK)
+        return std::nullopt;
+    std::vector<std::string> list(elements, elements + count);
+    Tcl.Free(reinterpret_cast<char*>(elements));
+    return list;
+}
+
+bool TTclChannel::RefreshDue(const std::optional<std::uint32_t>& lastRead) const {
+    if (!IsOpen())
+        return false;
+    if (!lastRead || FRefreshInterval == 0)
+        return true;
+    return TslcTickCount() - *lastRead > FRefreshInterval;
+}
+
+// Tcl answers two elements (input, output) for a channel open both ways and one for a channel
+// open in one direction; that one belongs to the channel's own direction.
+template <typename T, typename Convert>
+void TTclChannel::StorePair(const std::vector<std::string>& elements, T& in, T& out,
+                            Convert convert) const {
+    if (elements.size() >= 2) {
+        convert(elements[0], in);
+        convert(elements[1], out);
+    } else if (elements.size() == 1) {
+        convert(elements[0], FMode == cmWrite ? out : in);
+    }
+}
+
+void TTclChannel::RefreshEofChars() const {
+    if (!RefreshDue(FEofReadTick))
+        return;
+    const auto elements = QueryList("-eofchar");
+    if (!elements)
+        return;
+    FEofReadTick = TslcTickCount();
+    StorePair(*elements, FEofCharIn, FEofCharOut, [](const std::string& element, int& code) {
+        code = EofCharFromElement(element, code);
+    });
+}
+
+void TTclChannel::RefreshTranslations() const {
+    if (!RefreshDue(FTranslationReadTick))
+        return;
+    const auto elements = QueryList("-translation");
+    if (!elements)
+        return;
+    FTranslationReadTick = TslcTickCount();
+    StorePair(*elements, FTranslationIn, FTranslationOut,
+              [](const std::string& element, TTclChannelTranslation& translation) {
+                  if (const auto value = TranslationFromText(element))
+                      translation = *value;
+              });
+}
+
+// Each dispatcher calls a copy of its handler: a handler may replace itself or free the
+// component, and the call in progress must not lose its own target.
+void TTclChannel::DoBlockMode(int mode, int& result) {
+    if (auto handler = OnBlockMode)
+        handler(this, mode, result);
+}
+
+void TTclChannel::DoClose(Tcl_Interp* interp, int& result) {
+    if (auto handler = OnClose)
+        handler(this, interp, result);
+}
+
+void TTclChannel::DoCreate() {
+    if (auto handler = OnCreate)
+        handler(this);
+}
+
+void TTclChannel::DoDestroy() {
+    if (auto handler = OnDestroy)
+        handler(this);
+}
+
+void TTclChannel::DoInput(char* buf, int toRead, int& errorCode, int& result) {
+    if (auto handler = OnInput)
+        handler(this, buf, toRead, errorCode, result);
+}
+
+void TTclChannel::DoOutput(const char* buf, int toWrite, int& errorCode, int& result) {
+    if (auto handler = OnOutput)
+        handler(this, buf, toWrite, errorCode, result);
+}
+
+void TTclChannel::DoSeek(long offset, int mode, int& errorCode, int& result) {
+    if (auto handler = OnSeek)
+        handler(this, offset, mode, errorCode, result);
+}
+
+void TTclChannel::DoSetOption(Tcl_Interp* interp, const char* optionName, const char* value,
+                              int& result) {
+    if (auto handler = OnSetOption)
+        handler(this, interp, optionName, value, result);
+}
+
+void TTclChannel::DoGetOption(Tcl_Interp* interp, const char* optionName, std::string& value,
+                              int& result) {
+    if (auto handler = OnGetOption)
+        handler(this, interp, optionName, value, result);
+}
+
+void TTclChannel::DoWatch(int mask) {
+    if (auto handler = OnWatch)
+        handler(this, mask);
+}
+
+void TTclChannel::DoGetHandle(int direction, void*& handle, int& result) {
+    if (auto handler = OnGetHandle)
+        handler(this, direction, handle, result);
+}
+
+} // namespace tslc

@@ -1,0 +1,330 @@
+#include "TclBridge.h"
+
+#include <cerrno>
+#include <exception>
+#include <string>
+
+#include "TTcl.h"
+#include "TTclChannel.h"
+#include "TclChannelRecords.h"
+#include "TclTk.h"
+#include "TslcMsg.h"
+
+namespace tslc {
+
+// The bridges' access to the components' protected dispatchers and private reactions.
+struct TBridgeAccess {
+    // Tcl makes a ticket's call once: the ticket is freed here, and its target, if the component
+    // still wants the call, returned.
+    static TTclComponent* Redeem(ClientData clientData) {
+        auto* ticket = static_cast<TBridgeTicket*>(clientData);
+        if (!ticket)
+            return nullptr;
+        TTclComponent* target = ticket->Target;
+        if (target)
+            target->ForgetTicket(ticket);
+        delete ticket;
+        return target;
+    }
+    static void MarkInterpDeleted(TTclComponent& component) {
+        component.SetStateFlag(sfInterpDeleted);
+    }
+    static void InterpDeleted(TTcl& tcl, Tcl_Interp* interp) { tcl.InterpDeleted(interp); }
+    static void InterpDeleted(TTclChannel& channel, Tcl_Interp* interp) {
+        channel.InterpDeleted(interp);
+    }
+    static void NamespaceDeleted(TTcl& tcl) { tcl.DoNamespaceDelete(); }
+    static void ChannelClosed(TTclChannel& channel) { channel.ChannelClosedByTcl(); }
+    static void EnterDriver(TTclChannel& channel) { ++channel.FDriverCalls; }
+    static void LeaveDriver(TTclChannel& channel) { --channel.FDriverCalls; }
+
+    static void BlockMode(TTclChannel& c, int mode, int& result) { c.DoBlockMode(mode, result); }
+    static void Close(TTclChannel& c, Tcl_Interp* interp, int& result) {
+        c.DoClose(interp, result);
+    }
+    static void Input(TTclChannel& c, char* buf, int toRead, int& errorCode, int& result) {
+        c.DoInput(buf, toRead, errorCode, result);
+    }
+    static void Output(TTclChannel& c, const char* buf, int toWrite, int& errorCode, int& result) {
+        c.DoOutput(buf, toWrite, errorCode, result);
+    }
+    static void Seek(TTclChannel& c, long offset, int mode, int& errorCode, int& result) {
+        c.DoSeek(offset, mode, errorCode, result);
+    }
+    static void SetOption(TTclChannel& c, Tcl_Interp* interp, const char* name, const char* value,
+                          int& result) {
+        c.DoSetOption(interp, name, value, result);
+    }
+    static void GetOption(TTclChannel& c, Tcl_Interp* interp, const char* name, std::string& value,
+                          int& result) {
+        c.DoGetOption(interp, name, value, result);
+    }
+    static void Watch(TTclChannel& c, int mask) { c.DoWatch(mask); }
+    static void GetHandle(TTclChannel& c, int direction, void*& handle, int& result) {
+        c.DoGetHandle(direction, handle, result);
+    }
+};
+
+namespace {
+
+// Counts a driver call on its channel for as long as it runs, unless a handler freed the
+// channel meanwhile.
+class TDriverCallScope {
+public:
+    explicit TDriverCallScope(TTclChannel& channel)
+        : FChannel(channel)
+        , FGuard(channel) {
+        TBridgeAccess::EnterDriver(FChannel);
+    }
+    ~TDriverCallScope() {
+        if (!FGuard.Destroyed())
+            TBridgeAccess::LeaveDriver(FChannel);
+    }
+    TDriverCallScope(const TDriverCallScope&) = delete;
+    TDriverCallScope& operator=(const TDriverCallScope&) = delete;
+
+private:
+    TTclChannel& FChannel;
+    TTclComponent::TDestroyGuard FGuard;
+};
+
+// The routines run for interpreter and namespace deletion are not meant to raise; a handler
+// that does is reported rather than let through to Tcl.
+template <typename Action>
+void ReportingFailures(Action action) noexcept {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        ShowTslcMessage(e.what(), mkError);
+    } catch (...) {
+        ShowTslcMessage("Unknown exception", mkError);
+    }
+}
+
+// The channel component behind a driver call, or null when there is none to call: the records
+// are gone, the channel closed or its component is being destroyed.
+TTclChannel* LiveOwner(ClientData instanceData) {
+    if (!instanceData || ChannelRecordsReleased())
+        return nullptr;
+    TTclChannel* owner = static_cast<TChannelRecord*>(instanceData)->Owner;
+    if (!owner || owner->IsDestroying())
+        return nullptr;
+    return owner;
+}
+
+void ReportNoDevice(int* errorCodePtr) {
+    if (TclLoaded())
+        Tcl.SetErrno(ENODEV);
+    if (errorCodePtr)
+        *errorCodePtr = ENODEV;
+}
+
+// Input, output and seek: the handler's count, or -1 with a POSIX code.
+template <typename Call>
+int CountingDriverCall(ClientData instanceData, int* errorCodePtr, int initialResult,
+                       Call call) noexcept {
+    TTclChannel* owner = LiveOwner(instanceData);
+    if (!owner) {
+        ReportNoDevice(errorCodePtr);
+        return -1;
+    }
+    int errorCode = 0;
+    int result = initialResult;
+    try {
+        TDriverCallScope scope(*owner);
+        call(*owner, errorCode, result);
+    } catch (...) {
+        if (errorCodePtr)
+            *errorCodePtr = EINVAL;
+        return -1;
+    }
+    if (errorCodePtr)
+        *errorCodePtr = errorCode;
+    return result;
+}
+
+// Block mode, close, set and get option: the handler's result, or 1 when there is no component
+// or the handler raised.
+template <typename Call>
+int ResultDriverCall(ClientData instanceData, Call call) noexcept {
+    TTclChannel* owner = LiveOwner(instanceData);
+    if (!owner) {
+        ReportNoDevice(nullptr);
+        return 1;
+    }
+    int result = 0;
+    try {
+        TDriverCallScope scope(*owner);
+        call(*owner, result);
+    } catch (...) {
+        return 1;
+    }
+    return result;
+}
+
+const Tcl_ChannelType ChannelTypeRecord = {
+    "TslcChannel",
+    TCL_CHANNEL_VERSION_5,
+    ChannelCloseProc,
+    ChannelInputProc,
+    ChannelOutputProc,
+    ChannelSeekProc,
+    ChannelSetOptionProc,
+    ChannelGetOptionProc,
+    ChannelWatchProc,
+    ChannelGetHandleProc,
+    nullptr, // close2Proc
+    ChannelBlockModeProc,
+    nullptr, // flushProc
+    nullptr, // handlerProc
+    nullptr, // wideSeekProc
+    nullptr, // threadActionProc
+    nullptr, // truncateProc
+};
+
+} // namespace
+
+void TclInterpDeletedTcl(ClientData clientData, Tcl_Interp* interp) noexcept {
+    TTclComponent* target = TBridgeAccess::Redeem(clientData);
+    if (!target || !TclLoaded())
+        return;
+    auto& tcl = static_cast<TTcl&>(*target);
+    TBridgeAccess::MarkInterpDeleted(tcl);
+    ReportingFailures([&] { TBridgeAccess::InterpDeleted(tcl, interp); });
+}
+
+void TclInterpDeletedChannel(ClientData clientData, Tcl_Interp* interp) noexcept {
+    TTclComponent* target = TBridgeAccess::Redeem(clientData);
+    if (!target || !TclLoaded())
+        return;
+    auto& channel = static_cast<TTclChannel&>(*target);
+    TBridgeAccess::MarkInterpDeleted(channel);
+    ReportingFailures([&] { TBridgeAccess::InterpDeleted(channel, interp); });
+}
+
+void TclNamespaceDeleteProc(ClientData clientData) noexcept {
+    TTclComponent* target = TBridgeAccess::Redeem(clientData);
+    if (!target || !TclLoaded() || target->IsDestroying())
+        return;
+    ReportingFailures([&] { TBridgeAccess::NamespaceDeleted(static_cast<TTcl&>(*target)); });
+}
+
+const Tcl_ChannelType* TslcChannelType() {
+    return &ChannelTypeRecord;
+}
+
+int ChannelBlockModeProc(ClientData instanceData, int mode) noexcept {
+    if (ChannelsUnloading())
+        return 1;
+    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
+        TBridgeAccess::BlockMode(owner, mode, result);
+    });
+}
+
+int ChannelCloseProc(ClientData instanceData, Tcl_Interp* interp) noexcept {
+    if (ChannelsUnloading())
+        return 1;
+    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
+        TBridgeAccess::Close(owner, interp, result);
+    });
+}
+
+int ChannelInputProc(ClientData instanceData, char* buf, int toRead, int* errorCodePtr) noexcept {
+    return CountingDriverCall(instanceData, errorCodePtr, 0,
+                              [&](TTclChannel& owner, int& errorCode, int& result) {
+                                  TBridgeAccess::Input(owner, buf, toRead, errorCode, result);
+                              });
+}
+
+int ChannelOutputProc(ClientData instanceData, const char* buf, int toWrite,
+                      int* errorCodePtr) noexcept {
+    const TTclChannel* owner = LiveOwner(instanceData);
+    const bool presetFull = owner && owner->Options().Contains(coPresetFullWrite);
+    return CountingDriverCall(instanceData, errorCodePtr, presetFull ? toWrite : 0,
+                              [&](TTclChannel& target, int& errorCode, int& result) {
+                                  TBridgeAccess::Output(target, buf, toWrite, errorCode, result);
+                              });
+}
+
+int ChannelSeekProc(ClientData instanceData, long offset, int mode, int* errorCodePtr) noexcept {
+    return CountingDriverCall(instanceData, errorCodePtr, 0,
+                              [&](TTclChannel& owner, int& errorCode, int& result) {
+                                  TBridgeAccess::Seek(owner, offset, mode, errorCode, result);
+                              });
+}
+
+int ChannelSetOptionProc(ClientData instanceData, Tcl_Interp* interp, const char* optionName,
+                         const char* value) noexcept {
+    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
+        TBridgeAccess::SetOption(owner, interp, optionName, value, result);
+    });
+}
+
+int ChannelGetOptionProc(ClientData instanceData, Tcl_Interp* interp, const char* optionName,
+                         Tcl_DString* dsPtr) noexcept {
+    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
+        std::string value;
+        TBridgeAccess::GetOption(owner, interp, optionName, value, result);
+        if (dsPtr)
+            Tcl.DStringAppend(dsPtr, value.c_str(), static_cast<int>(value.size()));
+    });
+}
+
+void ChannelWatchProc(ClientData instanceData, int mask) noexcept {
+    TTclChannel* owner = LiveOwner(instanceData);
+    if (!owner) {
+        ReportNoDevice(nullptr);
+        return;
+    }
+    try {
+        TDriverCallScope scope(*owner);
+        TBridgeAccess::Watch(*owner, mask);
+    } catch (...) {
+    }
+}
+
+int ChannelGetHandleProc(ClientData instanceData, int direction, ClientData* handlePtr) noexcept {
+    TTclChannel* owner = LiveOwner(instanceData);
+    if (!owner) {
+        ReportNoDevice(nullptr);
+        return 1;
+    }
+    void* scratch = nullptr;
+    void*& handle = handlePtr ? *handlePtr : scratch;
+    int result = TCL_ERROR;
+    try {
+        TDriverCallScope scope(*owner);
+        TBridgeAccess::GetHandle(*owner, direction, handle, result);
+    } catch (...) {
+    }
+    return result;
+}
+
+void ChannelCloseHandler(ClientData instanceData) noexcept {
+    if (!instanceData || ChannelRecordsReleased())
+        return;
+    TTclChannel* owner = static_cast<TChannelRecord*>(instanceData)->Owner;
+    if (!owner)
+        return;
+    try {
+        TBridgeAccess::ChannelClosed(*owner);
+    } catch (...) {
+    }
+}
+
+void ChannelsBeforeUnload(void*) noexcept {
+    SetChannelsUnloading();
+    try {
+        ForEachChannelOwner([](TTclChannel* owner) {
+            if (!owner->IsDestroying())
+                owner->CloseChannel();
+        });
+    } catch (...) {
+    }
+}
+
+void TclChannelExitProc(ClientData) noexcept {
+    ReleaseChannelRecords();
+}
+
+} // namespace tslc

@@ -1,0 +1,43 @@
+#pragma once
+// The procedures handed to Tcl. Each is a small trampoline: it finds its object through its
+// client data only, checks that the Tcl library is still loaded and that the object is still
+// there and not being destroyed, answers Tcl's neutral result otherwise, and never lets a C++
+// exception cross into Tcl (they are all noexcept).
+
+#include <tcl.h>
+
+namespace tslc {
+
+// Interpreter-deleted procedures (Tcl_CallWhenDeleted). Client data: the TBridgeTicket of the
+// registering component. They set the component's interpreter-deleted flag and let it detach.
+void TclInterpDeletedTcl(ClientData clientData, Tcl_Interp* interp) noexcept;
+void TclInterpDeletedChannel(ClientData clientData, Tcl_Interp* interp) noexcept;
+
+// The delete procedure of a namespace created by a TTcl (client data: its TBridgeTicket).
+void TclNamespaceDeleteProc(ClientData clientData) noexcept;
+
+// The channel type "TslcChannel" (TCL_CHANNEL_VERSION_5 layout) and its driver procedures.
+// Client data: the channel's TChannelRecord.
+const Tcl_ChannelType* TslcChannelType();
+int ChannelBlockModeProc(ClientData instanceData, int mode) noexcept;
+int ChannelCloseProc(ClientData instanceData, Tcl_Interp* interp) noexcept;
+int ChannelInputProc(ClientData instanceData, char* buf, int toRead, int* errorCodePtr) noexcept;
+int ChannelOutputProc(ClientData instanceData, const char* buf, int toWrite,
+                      int* errorCodePtr) noexcept;
+int ChannelSeekProc(ClientData instanceData, long offset, int mode, int* errorCodePtr) noexcept;
+int ChannelSetOptionProc(ClientData instanceData, Tcl_Interp* interp, const char* optionName,
+                         const char* value) noexcept;
+int ChannelGetOptionProc(ClientData instanceData, Tcl_Interp* interp, const char* optionName,
+                         Tcl_DString* dsPtr) noexcept;
+void ChannelWatchProc(ClientData instanceData, int mask) noexcept;
+int ChannelGetHandleProc(ClientData instanceData, int direction, ClientData* handlePtr) noexcept;
+
+// Registered with Tcl_CreateCloseHandler for every channel (client data: its record): Tcl is
+// really closing the channel.
+void ChannelCloseHandler(ClientData instanceData) noexcept;
+// The library's before-unload handler: closes every channel that still has a component.
+void ChannelsBeforeUnload(void* userValue) noexcept;
+// Registered with Tcl_CreateExitHandler: frees the channel records.
+void TclChannelExitProc(ClientData clientData) noexcept;
+
+} // namespace tslc

@@ -1,0 +1,23 @@
+#pragma once
+// The umbrella header of the Tcl component library: every public header of tslc.
+
+#include "BlankText.h"
+#include "ChannelOptionText.h"
+#include "EolConversion.h"
+#include "Exceptions.h"
+#include "TComponent.h"
+#include "TComponentLoader.h"
+#include "TSet.h"
+#include "TTcl.h"
+#include "TTclChannel.h"
+#include "TTclComponent.h"
+#include "TTclInstallable.h"
+#include "TclBridge.h"
+#include "TclChannelRecords.h"
+#include "TclChannelTypes.h"
+#include "TclTk.h"
+#include "TclVersion.h"
+#include "TextFormat.h"
+#include "TslcMsg.h"
+#include "TslcPlat.h"
+#include "TslcRsrc.h"

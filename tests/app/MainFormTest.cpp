@@ -1,0 +1,756 @@
+// The main window offscreen: start-up, the document's file operations and their questions,
+// drag and drop, the command line, keyword help, the display toggles and the colouring as the
+// editor shows it.
+#include "MainForm.h"
+#include "AppTitle.h"
+#include "RichEdit.h"
+#include "ScriptedModalSeam.h"
+#include "help/HelpSystem.h"
+
+#include "TestPrinters.h"
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolBar>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using TKind = TScriptedModalSeam::TKind;
+
+class TRecordingHelp : public THelpSystem {
+public:
+    int ContentsShown = 0;
+    QStringList Keywords;
+    void ShowContents() override { ++ContentsShown; }
+    void ShowKeyword(const QString& keyword) override { Keywords.append(keyword); }
+};
+
+class MainFormTest : public testing::Test {
+protected:
+    QTemporaryDir Dir;
+    QString PreviousDir;
+    std::unique_ptr<TScriptedModalSeam> Seam;
+    std::unique_ptr<TMainForm> Form;
+
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        PreviousDir = QDir::currentPath();
+        QDir::setCurrent(Dir.path());
+        WriteFile("cmds.dat", "set\nputs\nif\nforeach\n");
+        Seam = std::make_unique<TScriptedModalSeam>();
+    }
+
+    void TearDown() override {
+        Form.reset();
+        MainForm = nullptr;
+        Seam.reset();
+        QDir::setCurrent(PreviousDir);
+    }
+
+    TMainForm& Create(const QStringList& arguments = {}) {
+        Form = std::make_unique<TMainForm>(arguments);
+        MainForm = Form.get();
+        Form->show();
+        // Shortcuts reach an active window only.
+        QApplication::setActiveWindow(Form.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        return *Form;
+    }
+
+    QString Path(const QString& name) const { return Dir.filePath(name); }
+
+    void WriteFile(const QString& name, const QByteArray& bytes) const {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray ReadFile(const QString& name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    TRichEdit& Editor() const { return *Form->Editor(); }
+    QPlainTextEdit& TextArea() const { return *qobject_cast<QPlainTextEdit*>(Editor().TextArea()); }
+
+    // Types text key by key: a line break is the Enter key, a tab the Tab key.
+    void Type(const QString& text) const {
+        QWidget* area = Editor().TextArea();
+        for (QChar c : text) {
+            if (c == u'\n') {
+                QTest::keyClick(area, Qt::Key_Return);
+            } else if (c == u'\t') {
+                QTest::keyClick(area, Qt::Key_Tab);
+            } else if (c.unicode() < 128) {
+                QTest::keyClick(area, char(c.unicode()));
+            } else {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(area, &press);
+                QApplication::sendEvent(area, &release);
+            }
+        }
+    }
+
+    // One letter per character of a line: C command, V variable, S string, K comment (green
+    // and italic), . uncoloured; anything else is ?.
+    QString ColorMap(int line) const {
+        const QTextBlock block = TextArea().document()->findBlockByNumber(line);
+        QString map(block.length() - 1, u'.');
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            const QColor color = range.format.foreground().color();
+            QChar letter = u'?';
+            if (color == QColor(0, 0, 255))
+                letter = u'C';
+            else if (color == QColor(255, 0, 0))
+                letter = u'V';
+            else if (color == QColor(255, 0, 255))
+                letter = u'S';
+            else if (color == QColor(0, 128, 0) && range.format.fontItalic())
+                letter = u'K';
+            for (int i = range.start; i < range.start + range.length && i < map.size(); ++i)
+                map[i] = letter;
+        }
+        return map;
+    }
+
+    // Typing a character marks the document modified.
+    void MakeModified() const {
+        Editor().SetCaret(0);
+        Type("x");
+        ASSERT_TRUE(Form->IsModified());
+    }
+
+    std::vector<TScriptedModalSeam::TQuestion> Messages() const {
+        return Seam->AskedOfKind(TKind::Message);
+    }
+};
+
+// --- start-up -------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, StartsUntitledWithCaretPanelAndNoModifiedMark) {
+    Create();
+    EXPECT_EQ(Form->windowTitle(), "Untitled - " + ApplicationTitle());
+    EXPECT_EQ(Form->StatusPanelText(0), "Line:   1   Col:   1");
+    EXPECT_EQ(Form->StatusPanelText(1), "");
+    EXPECT_EQ(Form->StatusPanelText(2), "");
+    EXPECT_EQ(Form->DocumentName(), "Untitled");
+    EXPECT_EQ(Form->CommandWords(), (QStringList{"set", "puts", "if", "foreach"}));
+    EXPECT_TRUE(Seam->Asked().empty());
+    EXPECT_EQ(Form->size(), QSize(756, 530));
+}
+
+TEST_F(MainFormTest, MissingCommandWordFileIsReportedOnceAndNothingIsColouredAsCommand) {
+    QFile::remove(Path("cmds.dat"));
+    Create();
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Text, "File not found.");
+    EXPECT_EQ(messages[0].Caption, ApplicationTitle());
+    EXPECT_EQ(messages[0].Icon, QMessageBox::Critical);
+    EXPECT_TRUE(Form->CommandWords().isEmpty());
+    Type("set x $y");
+    EXPECT_EQ(ColorMap(0), "......VV");
+    EXPECT_EQ(Form->windowTitle(), "Untitled - " + ApplicationTitle());
+}
+
+TEST_F(MainFormTest, CaretPositionPanelFollowsTheSelectionStart) {
+    Create();
+    Type("set x 1\n\tputs [set x]");
+    Editor().Select(11, 3);
+    EXPECT_EQ(Form->StatusPanelText(0), "Line:   2   Col:   4");
+    Editor().SetCaret(0);
+    EXPECT_EQ(Form->StatusPanelText(0), "Line:   1   Col:   1");
+}
+
+TEST_F(MainFormTest, TypingShowsModifiedAndSaveClearsIt) {
+    WriteFile("a.tcl", "set x 1\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+    EXPECT_EQ(Form->StatusPanelText(1), "");
+    Type("y");
+    EXPECT_EQ(Form->StatusPanelText(1), "Modified");
+    EXPECT_TRUE(Form->FileSave());
+    EXPECT_EQ(Form->StatusPanelText(1), "");
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_EQ(ReadFile("a.tcl"), "yset x 1\r\n");
+    EXPECT_TRUE(Seam->Asked().empty());
+}
+
+// --- the save question ----------------------------------------------------------------------
+
+TEST_F(MainFormTest, SaveQuestionYesSavesThenOpens) {
+    WriteFile("a.tcl", "a\n");
+    WriteFile("b.tcl", "b\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+    MakeModified();
+    Seam->AnswerMessage(QMessageBox::Yes);
+    Seam->AnswerOpenFile(Path("b.tcl"));
+    Form->FileOpen();
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Caption, "Confirm");
+    EXPECT_EQ(messages[0].Text, "Save changes to " + Path("a.tcl") + "?");
+    EXPECT_EQ(messages[0].Icon, QMessageBox::Question);
+    EXPECT_EQ(messages[0].Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(ReadFile("a.tcl"), "xa\r\n");
+    EXPECT_EQ(Form->DocumentName(), Path("b.tcl"));
+    EXPECT_EQ(Editor().Lines(), QStringList{"b"});
+    EXPECT_FALSE(Form->IsModified());
+}
+
+TEST_F(MainFormTest, SaveQuestionNoDiscardsThenOpens) {
+    WriteFile("a.tcl", "a\n");
+    WriteFile("b.tcl", "b\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+    MakeModified();
+    Seam->AnswerMessage(QMessageBox::No);
+    Seam->AnswerOpenFile(Path("b.tcl"));
+    Form->FileOpen();
+    EXPECT_EQ(ReadFile("a.tcl"), "a\n");
+    EXPECT_EQ(Editor().Lines(), QStringList{"b"});
+    EXPECT_EQ(Form->windowTitle(), "b.tcl - " + ApplicationTitle());
+}
+
+TEST_F(MainFormTest, SaveQuestionCancelAbandonsTheCommandSilently) {
+    WriteFile("a.tcl", "a\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+    MakeModified();
+    Seam->AnswerMessage(QMessageBox::Cancel);
+    Form->FileOpen();
+    EXPECT_EQ(Seam->Asked().size(), 1u); // no open dialog, no error
+    EXPECT_EQ(Editor().Lines(), QStringList{"xa"});
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(ReadFile("a.tcl"), "a\n");
+}
+
+TEST_F(MainFormTest, SaveQuestionYesOnUntitledWithSaveAsCancelledKeepsTheText) {
+    WriteFile("b.tcl", "b\n");
+    Create();
+    MakeModified();
+    Seam->AnswerMessage(QMessageBox::Yes);
+    Seam->AnswerSaveFile(QString()); // the Save As dialog is cancelled
+    Seam->AnswerOpenFile(Path("b.tcl"));
+    Form->FileOpen();
+    ASSERT_EQ(Seam->Asked().size(), 2u);
+    EXPECT_EQ(Seam->Asked()[0].Text, "Save changes to Untitled?");
+    EXPECT_EQ(Seam->Asked()[1].Kind, TKind::SaveFile);
+    EXPECT_EQ(Seam->PendingAnswers(), 1); // the open dialog was never shown
+    EXPECT_EQ(Editor().Lines(), QStringList{"x"});
+    EXPECT_EQ(Form->DocumentName(), "Untitled");
+    EXPECT_TRUE(Form->IsModified());
+}
+
+TEST_F(MainFormTest, CloseAsksAndCancelKeepsTheWindowOpen) {
+    Create();
+    MakeModified();
+    Seam->AnswerMessage(QMessageBox::Cancel);
+    QSignalSpy closed(Form.get(), &TMainForm::Closed);
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(closed.count(), 0);
+    Seam->AnswerMessage(QMessageBox::No);
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(MainFormTest, FailedSaveFromTheCloseQuestionIsNotReportedAndTheWindowStays) {
+    WriteFile("a.tcl", "a\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+    MakeModified();
+    ASSERT_TRUE(QFile::remove(Path("a.tcl")));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("a.tcl")); // a folder cannot be written as a file
+    Seam->AnswerMessage(QMessageBox::Yes);
+    Form->FileExit();
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Seam->Asked().size(), 1u);
+    EXPECT_TRUE(Form->IsModified());
+}
+
+TEST_F(MainFormTest, NewDiscardsChangesWithoutAsking) {
+    WriteFile("a.tcl", "a\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+    MakeModified();
+    Form->FileNew();
+    EXPECT_TRUE(Seam->Asked().empty());
+    EXPECT_EQ(Editor().Lines(), QStringList{});
+    EXPECT_EQ(Form->DocumentName(), "Untitled");
+    EXPECT_EQ(Form->windowTitle(), "Untitled - " + ApplicationTitle());
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_EQ(Form->StatusPanelText(1), "");
+}
+
+// --- Save and Save As -----------------------------------------------------------------------
+
+TEST_F(MainFormTest, SaveOnUntitledRunsSaveAs) {
+    Create();
+    Type("a\nb");
+    Seam->AnswerSaveFile(Path("new.tcl"));
+    EXPECT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("new.tcl"), "a\r\nb\r\n");
+    EXPECT_EQ(Form->DocumentName(), Path("new.tcl"));
+    EXPECT_EQ(Form->windowTitle(), "new.tcl - " + ApplicationTitle());
+    EXPECT_EQ(Seam->Asked().size(), 1u); // no overwrite question for a new file
+}
+
+TEST_F(MainFormTest, TwoLinesAreSavedAsSixBytesWithOrWithoutFinalLineBreak) {
+    Create();
+    Type("a\nb");
+    Seam->AnswerSaveFile(Path("one.tcl"));
+    ASSERT_TRUE(Form->FileSaveAs());
+    Type("\n");
+    Editor().SetCaret(0);
+    ASSERT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("one.tcl"), "a\r\nb\r\n");
+}
+
+TEST_F(MainFormTest, EmptyDocumentIsSavedAsAnEmptyFile) {
+    Create();
+    Seam->AnswerSaveFile(Path("empty.tcl"));
+    ASSERT_TRUE(Form->FileSaveAs());
+    EXPECT_EQ(ReadFile("empty.tcl"), "");
+}
+
+TEST_F(MainFormTest, SaveAsOntoAnExistingFileAsksAndOnlyYesWrites) {
+    WriteFile("old.tcl", "old\n");
+    Create();
+    Type("new");
+    for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Cancel}) {
+        Seam->AnswerSaveFile(Path("old.tcl"));
+        Seam->AnswerMessage(answer);
+        EXPECT_FALSE(Form->FileSaveAs());
+        EXPECT_EQ(ReadFile("old.tcl"), "old\n");
+        EXPECT_EQ(Form->DocumentName(), "Untitled");
+        EXPECT_TRUE(Form->IsModified());
+    }
+    Seam->AnswerSaveFile(Path("old.tcl"));
+    Seam->AnswerMessage(QMessageBox::Yes);
+    EXPECT_TRUE(Form->FileSaveAs());
+    EXPECT_EQ(ReadFile("old.tcl"), "new\r\n");
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].Text, "OK to overwrite " + Path("old.tcl"));
+    EXPECT_EQ(messages[0].Caption, "Confirm");
+    EXPECT_EQ(messages[0].Icon, QMessageBox::Question);
+}
+
+TEST_F(MainFormTest, FailedSaveReportsTheReasonAndChangesNothing) {
+    Create();
+    Type("a");
+    Seam->AnswerSaveFile(Path("no/such/folder/x.tcl"));
+    EXPECT_FALSE(Form->FileSaveAs());
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Caption, ApplicationTitle());
+    EXPECT_TRUE(
+        messages[0].Text.startsWith("Cannot save \"" + Path("no/such/folder/x.tcl") + "\". "))
+        << messages[0].Text.toStdString();
+    EXPECT_TRUE(messages[0].Text.endsWith(u'.'));
+    EXPECT_EQ(Form->DocumentName(), "Untitled");
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(Form->StatusPanelText(1), "Modified");
+}
+
+TEST_F(MainFormTest, EightBitFileThatCannotHoldTheTextIsLeftWhole) {
+    WriteFile("latin.tcl", "caf\xE9\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("latin.tcl")));
+    Editor().SetCaret(0);
+    Type(QString::fromUtf8("\u20ac"));
+    EXPECT_FALSE(Form->FileSave());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(ReadFile("latin.tcl"), "caf\xE9\n");
+    EXPECT_TRUE(Form->IsModified());
+}
+
+TEST_F(MainFormTest, OpeningAndSavingChangesOnlyLineEnds) {
+    QByteArray latin;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r' && b != '\n')
+            latin += char(b);
+    }
+    const QByteArray utf8 = "\xEF\xBB\xBFputs \"caf\xC3\xA9 \xE2\x82\xAC\"\n\tset x\xC2\xA0y";
+    WriteFile("latin.tcl", latin + "\nline two\r\n\n");
+    WriteFile("utf8.tcl", utf8);
+    Create();
+    for (const char* name : {"latin.tcl", "utf8.tcl"}) {
+        ASSERT_TRUE(Form->LoadDocument(Path(name)));
+        Editor().SetModified(true);
+        ASSERT_TRUE(Form->FileSave());
+    }
+    EXPECT_EQ(ReadFile("latin.tcl"), latin + "\r\nline two\r\n\r\n");
+    EXPECT_EQ(ReadFile("utf8.tcl"),
+              "\xEF\xBB\xBFputs \"caf\xC3\xA9 \xE2\x82\xAC\"\r\n\tset x\xC2\xA0y\r\n");
+}
+
+TEST_F(MainFormTest, RichTextFileIsLoadedAsItsText) {
+    WriteFile("rich.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0 set x 1\\par\n"
+                          "puts $x\\par\n}");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("rich.rtf")));
+    EXPECT_EQ(Editor().Lines(), (QStringList{"set x 1", "puts $x"}));
+    EXPECT_EQ(ColorMap(1), "CCCCCVV");
+}
+
+TEST_F(MainFormTest, OpenFailureIsReportedAndKeepsTheDocument) {
+    WriteFile("a.tcl", "a\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+    Seam->AnswerOpenFile(Path("gone.tcl"));
+    Form->FileOpen();
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].Text.startsWith("Cannot open file \"" + Path("gone.tcl") + "\". "));
+    EXPECT_EQ(Form->DocumentName(), Path("a.tcl"));
+    EXPECT_EQ(Editor().Lines(), QStringList{"a"});
+}
+
+TEST_F(MainFormTest, OpenDialogStartsInTheProgramFolderWithTclFilter) {
+    Create();
+    Form->FileOpen();
+    const auto asked = Seam->AskedOfKind(TKind::OpenFile);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Dir, QCoreApplication::applicationDirPath() + "/");
+    EXPECT_TRUE(asked[0].Filter.startsWith("Tcl Files ("));
+}
+
+// --- drop and command line ------------------------------------------------------------------
+
+TEST_F(MainFormTest, DroppingThreeFilesOpensTheFirstOnly) {
+    for (const char* name : {"one.tcl", "two.tcl", "three.tcl"})
+        WriteFile(name, QByteArray(name) + "\n");
+    Create();
+    MakeModified();
+    Seam->AnswerMessage(QMessageBox::No);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path("one.tcl")), QUrl::fromLocalFile(Path("two.tcl")),
+                  QUrl::fromLocalFile(Path("three.tcl"))});
+    // A drop reaches the window that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QApplication::sendEvent(Form.get(), &drop);
+    EXPECT_EQ(Seam->Asked().size(), 1u);
+    EXPECT_EQ(Form->DocumentName(), Path("one.tcl"));
+    EXPECT_EQ(Editor().Lines(), QStringList{"one.tcl"});
+    EXPECT_TRUE(Form->acceptDrops());
+}
+
+TEST_F(MainFormTest, DropCancelledAtTheSaveQuestionKeepsTheDocument) {
+    WriteFile("one.tcl", "one\n");
+    Create();
+    MakeModified();
+    Form->WMDropFiles({QUrl::fromLocalFile(Path("one.tcl"))});
+    EXPECT_EQ(Seam->UnansweredCount(), 1); // answered Cancel
+    EXPECT_EQ(Form->DocumentName(), "Untitled");
+}
+
+TEST_F(MainFormTest, CommandLineFileIsOpenedAndColouredWhenShown) {
+    WriteFile("cmd.tcl", "set x 1\n# note\n");
+    Create({Path("cmd.tcl")});
+    EXPECT_EQ(Form->DocumentName(), Path("cmd.tcl"));
+    EXPECT_EQ(Form->windowTitle(), "cmd.tcl - " + ApplicationTitle());
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_EQ(ColorMap(0), "CCCC...");
+    EXPECT_EQ(ColorMap(1), "KKKKKK");
+    EXPECT_TRUE(Seam->Asked().empty());
+}
+
+TEST_F(MainFormTest, MissingCommandLineFileIsIgnored) {
+    Create({Path("nosuch.tcl")});
+    EXPECT_EQ(Form->DocumentName(), "Untitled");
+    EXPECT_TRUE(Seam->Asked().empty());
+}
+
+// --- printing -------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, PrintsWithTheDocumentNameAsJobTitle) {
+    WriteFile("p.tcl", "set x 1\nputs \"$x\"\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("p.tcl")));
+    Seam->AnswerPrint(true, Path("out.pdf"));
+    Form->FilePrint();
+    const auto asked = Seam->AskedOfKind(TKind::Print);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].DocName, Path("p.tcl"));
+    EXPECT_TRUE(ReadFile("out.pdf").startsWith("%PDF"));
+}
+
+TEST_F(MainFormTest, CancelledPrintDialogPrintsNothing) {
+    Create();
+    Seam->AnswerPrint(false, Path("out.pdf"));
+    Form->FilePrint();
+    EXPECT_FALSE(QFile::exists(Path("out.pdf")));
+}
+
+// --- Run window text ------------------------------------------------------------------------
+
+TEST_F(MainFormTest, ScriptTextIsEveryDocumentLineWithCrLfEvenWhenWrapped) {
+    Create();
+    Form->findChild<QAction*>("WordWrap1")->trigger();
+    Type("puts " + QString(300, u'a') + "\nset x 1\n");
+    EXPECT_EQ(Form->ScriptText(), "puts " + QString(300, u'a') + "\r\nset x 1\r\n");
+}
+
+// --- keyword help ---------------------------------------------------------------------------
+
+TEST_F(MainFormTest, CtrlF1LooksUpTheWordAtTheCaret) {
+    Create();
+    TRecordingHelp help;
+    Form->SetHelpSystem(&help);
+    Type("puts x");
+    Editor().SetCaret(5);
+    Form->Action1Execute();
+    Editor().SetCaret(2);
+    Form->Action1Execute();
+    Editor().SetCaret(4);
+    QTest::keyClick(Editor().TextArea(), Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(help.Keywords, (QStringList{"puts", "puts", "puts"}));
+    Form->FileNew();
+    Type("x");
+    Form->Action1Execute();
+    EXPECT_EQ(help.Keywords.size(), 3);
+    QTest::keyClick(Editor().TextArea(), Qt::Key_F1);
+    EXPECT_EQ(help.ContentsShown, 1);
+    Form->SetHelpSystem(nullptr);
+}
+
+// --- toggles, hints, commands ---------------------------------------------------------------
+
+TEST_F(MainFormTest, DisplayTogglesFlipTheirEffectAndCheckMarkOnEveryClick) {
+    Create();
+    QAction* wrap = Form->findChild<QAction*>("WordWrap1");
+    QAction* toolbar = Form->findChild<QAction*>("ShowToolbar1");
+    QAction* status = Form->findChild<QAction*>("ShowStatusbar1");
+    QToolBar* bar = Form->findChild<QToolBar*>("StandardToolBar");
+    ASSERT_TRUE(wrap && toolbar && status && bar);
+    EXPECT_FALSE(wrap->isChecked());
+    EXPECT_TRUE(toolbar->isChecked());
+    EXPECT_TRUE(status->isChecked());
+    for (bool on : {true, false, true}) {
+        wrap->trigger();
+        EXPECT_EQ(wrap->isChecked(), on);
+        EXPECT_EQ(Editor().WordWrap(), on);
+        toolbar->trigger();
+        EXPECT_EQ(toolbar->isChecked(), !on);
+        EXPECT_EQ(bar->isVisible(), !on);
+        status->trigger();
+        EXPECT_EQ(status->isChecked(), !on);
+        EXPECT_EQ(Form->statusBar()->isVisible(), !on);
+    }
+}
+
+TEST_F(MainFormTest, HintSwitchesTheStatusBarToOnePanelAndBack) {
+    Create();
+    QStatusTipEvent hint("Create a new file");
+    QApplication::sendEvent(Form.get(), &hint);
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "Create a new file");
+    EXPECT_FALSE(Form->findChild<QLabel*>("StatusPanel0")->isVisible());
+    QStatusTipEvent cleared("");
+    QApplication::sendEvent(Form.get(), &cleared);
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "");
+    EXPECT_TRUE(Form->findChild<QLabel*>("StatusPanel0")->isVisible());
+}
+
+struct TCommandRow {
+    const char* Action;
+    const char* Caption;
+    std::vector<QKeySequence> Keys;
+    const char* Hint;
+};
+
+TEST_F(MainFormTest, CommandsHaveTheirCaptionsShortcutsAndHints) {
+    Create();
+    const std::vector<TCommandRow> table = {
+        {"FileNewCmd", "&New", {QKeySequence("Ctrl+N")}, "Create a new file"},
+        {"FileOpenCmd",
+         "&Open...",
+         {QKeySequence("F3"), QKeySequence("Ctrl+O")},
+         "Open an existing file"},
+        {"FileSaveCmd", "&Save", {QKeySequence("F2"), QKeySequence("Ctrl+S")}, "Save current file"},
+        {"FileSaveAsCmd", "Save &As...", {}, "Save current file under a new name"},
+        {"FilePrintCmd", "&Print", {QKeySequence("Ctrl+P")}, "Print current file"},
+        {"FileExitCmd", "E&xit", {QKeySequence("Alt+X")}, "Exit this application"},
+        {"EditUndoCmd", "&Undo", {QKeySequence("Ctrl+Z")}, "Undo the last action"},
+        {"EditCutCmd", "Cu&t", {QKeySequence("Ctrl+X")}, "Delete selected item"},
+        {"EditCopyCmd", "&Copy", {QKeySequence("Ctrl+C")}, "Copy selected item to clipboard"},
+        {"EditPasteCmd", "&Paste", {QKeySequence("Ctrl+V")}, "Paste contents of clipboard"},
+        {"Run1", "Run...", {QKeySequence("F9")}, ""},
+        {"WordWrap1", "Word Wrap", {QKeySequence("Ctrl+W")}, ""},
+        {"ShowToolbar1", "Show Toolbar", {}, ""},
+        {"ShowStatusbar1", "Show Statusbar", {}, ""},
+        {"Options2", "Options...", {}, ""},
+        {"Help1", "Help Topics", {QKeySequence("F1")}, ""},
+        {"HelpAboutItem", "&About...", {}, "Show program information"},
+        {"Action1", "Keyword Help", {QKeySequence("Ctrl+F1")}, ""},
+    };
+    for (const TCommandRow& row : table) {
+        const QAction* action = Form->findChild<QAction*>(row.Action);
+        ASSERT_NE(action, nullptr) << row.Action;
+        EXPECT_EQ(action->text(), row.Caption) << row.Action;
+        EXPECT_EQ(action->shortcuts(), QList<QKeySequence>(row.Keys.begin(), row.Keys.end()))
+            << row.Action;
+        EXPECT_EQ(action->statusTip(), row.Hint) << row.Action;
+    }
+    QStringList buttons;
+    for (QAction* action : Form->findChild<QToolBar*>("StandardToolBar")->actions())
+        buttons.append(action->isSeparator() ? "|" : action->toolTip());
+    EXPECT_EQ(buttons, (QStringList{"Create a new file", "Open and highlight a file",
+                                    "Save current file", "Print current file", "|",
+                                    "Delete selected item", "Copy selected item to clipboard",
+                                    "Paste contents of clipboard", "Undo the last action"}));
+}
+
+TEST_F(MainFormTest, EditCommandsFollowSelectionAndUndo) {
+    Create();
+    QAction* cut = Form->findChild<QAction*>("EditCutCmd");
+    QAction* copy = Form->findChild<QAction*>("EditCopyCmd");
+    QAction* undo = Form->findChild<QAction*>("EditUndoCmd");
+    EXPECT_FALSE(cut->isEnabled());
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_FALSE(undo->isEnabled());
+    Type("set x");
+    EXPECT_TRUE(undo->isEnabled());
+    Editor().Select(0, 3);
+    EXPECT_TRUE(cut->isEnabled());
+    EXPECT_TRUE(copy->isEnabled());
+    Form->EditCut();
+    EXPECT_EQ(Editor().Lines(), QStringList{" x"});
+    EXPECT_FALSE(cut->isEnabled());
+    EXPECT_TRUE(Form->findChild<QAction*>("EditPasteCmd")->isEnabled());
+    Form->EditPaste();
+    EXPECT_EQ(Editor().Lines(), QStringList{"set x"});
+}
+
+TEST_F(MainFormTest, OptionsCommandsCallTheirHandlersAndAreSafeUnset) {
+    Create();
+    Form->findChild<QAction*>("Run1")->trigger();
+    Form->findChild<QAction*>("Options2")->trigger();
+    Form->findChild<QAction*>("HelpAboutItem")->trigger();
+    QStringList called;
+    Form->OnRunWindow = [&] { called << "run"; };
+    Form->OnOptionsDialog = [&] { called << "options"; };
+    Form->OnAboutBox = [&] { called << "about"; };
+    Form->findChild<QAction*>("Run1")->trigger();
+    Form->findChild<QAction*>("Options2")->trigger();
+    Form->findChild<QAction*>("HelpAboutItem")->trigger();
+    EXPECT_EQ(called, (QStringList{"run", "options", "about"}));
+}
+
+// --- colouring in the editor ----------------------------------------------------------------
+
+TEST_F(MainFormTest, LoadedDocumentIsColouredWithTheDefaultColours) {
+    WriteFile("c.tcl", "set x 1\nputs \"a $b\"\n# note $x\nforeach i $l {puts $i}\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("c.tcl")));
+    EXPECT_EQ(ColorMap(0), "CCCC...");
+    EXPECT_EQ(ColorMap(1), "CCCCCSSSVVS");
+    EXPECT_EQ(ColorMap(2), "KKKKKKKKK");
+    EXPECT_EQ(ColorMap(3), "CCCCCCCC..VV..CCCCCVV.");
+}
+
+TEST_F(MainFormTest, ColouringAddsNoUndoStepNoModifiedFlagAndNoChangeEvent) {
+    WriteFile("c.tcl", "set x 1\nputs $x\n");
+    Create();
+    QSignalSpy changed(&Editor(), &TRichEdit::Changed);
+    ASSERT_TRUE(Form->LoadDocument(Path("c.tcl")));
+    const int changesFromLoad = changed.count();
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_FALSE(Editor().CanUndo());
+    Editor().RecolorLine(0);
+    Editor().RecolorLine(1);
+    EXPECT_EQ(changed.count(), changesFromLoad);
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_FALSE(Editor().CanUndo());
+
+    Editor().SetCaret(7);
+    Type("2");
+    EXPECT_EQ(changed.count(), changesFromLoad + 1);
+    EXPECT_EQ(TextArea().document()->availableUndoSteps(), 1);
+    Form->EditUndo();
+    EXPECT_EQ(Editor().Lines(), (QStringList{"set x 1", "puts $x"}));
+    EXPECT_FALSE(Editor().CanUndo());
+    EXPECT_EQ(ColorMap(0), "CCCC...");
+}
+
+TEST_F(MainFormTest, EveryLineTouchedByAChangeIsRecoloured) {
+    Create();
+    Type("x");
+    TextArea().selectAll();
+    TextArea().insertPlainText("set a 1\nputs $a\n# done");
+    EXPECT_EQ(ColorMap(0), "CCCC...");
+    EXPECT_EQ(ColorMap(1), "CCCCCVV");
+    EXPECT_EQ(ColorMap(2), "KKKKKK");
+    // Joining two lines recolours the joined line.
+    Editor().SetCaret(7);
+    QTest::keyClick(Editor().TextArea(), Qt::Key_Delete);
+    EXPECT_EQ(Editor().LineText(0), "set a 1puts $a");
+    EXPECT_EQ(ColorMap(0), "CCCC........VV");
+}
+
+TEST_F(MainFormTest, HighlightColoursComeFromTheColourSourceOnEveryPass) {
+    struct TSource : THighlightColorSource {
+        THighlightColors Colors;
+        THighlightColors HighlightColors() const override { return Colors; }
+    } source;
+    source.Colors.Commands = 0x00FF00; // green in the middle byte
+    Create();
+    Form->SetHighlightColorSource(&source);
+    Type("set x 1");
+    const QTextBlock block = TextArea().document()->firstBlock();
+    ASSERT_FALSE(block.layout()->formats().isEmpty());
+    EXPECT_EQ(block.layout()->formats()[0].format.foreground().color(), QColor(0, 255, 0));
+    Form->SetHighlightColorSource(nullptr);
+}
+
+TEST_F(MainFormTest, EnterIndentsTheNewLineByTabsAndBraces) {
+    Create();
+    Type("\tproc p {} {");
+    QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
+    EXPECT_EQ(Editor().LineText(1), "\t\t");
+    EXPECT_EQ(Editor().CaretPos(), QPoint(2, 1));
+    Type("}");
+    QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
+    EXPECT_EQ(Editor().LineText(2), "\t");
+    Form->FileNew();
+    Type("    set x");
+    QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
+    EXPECT_EQ(Editor().LineText(1), "");
+    QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
+    EXPECT_EQ(Editor().LineText(2), "");
+}
+
+TEST_F(MainFormTest, ExceptionFromAnEventHandlerIsShownInTheErrorBox) {
+    struct TThrower : QObject {
+        bool event(QEvent*) override { throw std::runtime_error("Something went wrong"); }
+    } thrower;
+    QEvent event(QEvent::User);
+    QApplication::instance()->notify(&thrower, &event);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Text, "Something went wrong.");
+    EXPECT_EQ(messages[0].Caption, ApplicationTitle());
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+#include "ScriptedModalSeam.h"
+
+#include <QPrinter>
+#include <algorithm>
+
+namespace {
+
+template <typename T>
+std::optional<T> TakeFirst(std::deque<T>& queue) {
+    if (queue.empty())
+        return std::nullopt;
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
+// The button a user who backs out would press.
+QMessageBox::StandardButton EscapeButton(QMessageBox::StandardButtons buttons) {
+    for (QMessageBox::StandardButton b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok}) {
+        if (buttons.testFlag(b))
+            return b;
+    }
+    return QMessageBox::NoButton;
+}
+
+} // namespace
+
+TScriptedModalSeam::TScriptedModalSeam() {
+    SetModalSeam(this);
+}
+
+TScriptedModalSeam::~TScriptedModalSeam() {
+    SetModalSeam(nullptr);
+}
+
+void TScriptedModalSeam::AnswerOpenFile(const QString& fileName) {
+    OpenNames.push_back(fileName);
+}
+
+void TScriptedModalSeam::AnswerSaveFile(const QString& fileName) {
+    SaveNames.push_back(fileName);
+}
+
+void TScriptedModalSeam::AnswerMessage(QMessageBox::StandardButton button) {
+    Buttons.push_back(button);
+}
+
+void TScriptedModalSeam::AnswerColor(std::optional<QColor> color) {
+    Colors.push_back(color);
+}
+
+void TScriptedModalSeam::AnswerPrint(bool confirm, const QString& pdfFile) {
+    Prints.push_back({confirm, pdfFile});
+}
+
+void TScriptedModalSeam::AnswerModal(int result, std::function<void(QDialog&)> whileShown) {
+    Modals.push_back({result, std::move(whileShown)});
+}
+
+std::vector<TScriptedModalSeam::TQuestion> TScriptedModalSeam::AskedOfKind(TKind kind) const {
+    std::vector<TQuestion> asked;
+    std::copy_if(Questions.begin(), Questions.end(), std::back_inserter(asked),
+                 [kind](const TQuestion& q) { return q.Kind == kind; });
+    return asked;
+}
+
+int TScriptedModalSeam::UnansweredCount() const {
+    return int(std::count_if(Questions.begin(), Questions.end(),
+                             [](const TQuestion& q) { return !q.Answered; }));
+}
+
+int TScriptedModalSeam::PendingAnswers() const {
+    return int(OpenNames.size() + SaveNames.size() + Buttons.size() + Colors.size() +
+               Prints.size() + Modals.size());
+}
+
+TScriptedModalSeam::TQuestion& TScriptedModalSeam::Record(TKind kind, bool answered) {
+    TQuestion question{};
+    question.Kind = kind;
+    question.Answered = answered;
+    Questions.push_back(question);
+    return Questions.back();
+}
+
+QString TScriptedModalSeam::GetOpenFileName(QWidget*, const QString& dir, const QString& filter) {
+    const std::optional<QString> name = TakeFirst(OpenNames);
+    TQuestion& q = Record(TKind::OpenFile, name.has_value());
+    q.Dir = dir;
+    q.Filter = filter;
+    return name.value_or(QString());
+}
+
+QString TScriptedModalSeam::GetSaveFileName(QWidget*, const QString& dir, const QString& filter) {
+    const std::optional<QString> name = TakeFirst(SaveNames);
+    TQuestion& q = Record(TKind::SaveFile, name.has_value());
+    q.Dir = dir;
+    q.Filter = filter;
+    return name.value_or(QString());
+}
+
+QMessageBox::StandardButton TScriptedModalSeam::MessageBox(QWidget*, QMessageBox::Icon icon,
+                                                           const QString& caption,
+                                                           const QString& text,
+                                                           QMessageBox::StandardButtons buttons) {
+    const std::optional<QMessageBox::StandardButton> button = TakeFirst(Buttons);
+    TQuestion& q = Record(TKind::Message, button.has_value());
+    q.Icon = icon;
+    q.Caption = caption;
+    q.Text = text;
+    q.Buttons = buttons;
+    return button.value_or(EscapeButton(buttons));
+}
+
+std::optional<QColor> TScriptedModalSeam::PickColor(QWidget*, const QColor&) {
+    const std::optional<std::optional<QColor>> color = TakeFirst(Colors);
+    Record(TKind::Color, color.has_value());
+    return color.value_or(std::nullopt);
+}
+
+bool TScriptedModalSeam::ConfirmPrint(QWidget*, QPrinter& printer) {
+    const std::optional<TPrintAnswer> answer = TakeFirst(Prints);
+    TQuestion& q = Record(TKind::Print, answer.has_value());
+    q.DocName = printer.docName();
+    if (!answer || !answer->Confirm)
+        return false;
+    if (!answer->PdfFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(answer->PdfFile);
+    }
+    return true;
+}
+
+int TScriptedModalSeam::ExecModal(QDialog& dialog) {
+    std::optional<TModalAnswer> answer = TakeFirst(Modals);
+    Record(TKind::Modal, answer.has_value());
+    if (!answer)
+        return QDialog::Rejected;
+    if (answer->WhileShown) {
+        dialog.show();
+        answer->WhileShown(dialog);
+        dialog.hide();
+    }
+    return answer->Result;
+}
