@@ -17,8 +17,7 @@
 
 namespace {
 
-QMessageBox::Icon IconOf(tslc::TTslcMessageKind kind)
-{
+QMessageBox::Icon IconOf(tslc::TTslcMessageKind kind) {
     switch (kind) {
     case tslc::mkInformation:
         return QMessageBox::Information;
@@ -32,28 +31,26 @@ QMessageBox::Icon IconOf(tslc::TTslcMessageKind kind)
 }
 
 // The component library's message boxes, shown through the program's seam.
-void InstallLibraryMessageDisplay()
-{
-    tslc::SetTslcMessageDisplay([](const std::string& text, const std::string& caption,
-                                   tslc::TTslcMessageKind kind) {
-        const auto buttons = kind == tslc::mkConfirm ? QMessageBox::Ok | QMessageBox::Cancel
-                                                     : QMessageBox::StandardButtons(QMessageBox::Ok);
-        return Modal().MessageBox(nullptr, IconOf(kind), QString::fromStdString(caption),
-                                  QString::fromStdString(text), buttons) == QMessageBox::Ok;
-    });
+void InstallLibraryMessageDisplay() {
+    tslc::SetTslcMessageDisplay(
+        [](const std::string& text, const std::string& caption, tslc::TTslcMessageKind kind) {
+            const auto buttons = kind == tslc::mkConfirm
+                                     ? QMessageBox::Ok | QMessageBox::Cancel
+                                     : QMessageBox::StandardButtons(QMessageBox::Ok);
+            return Modal().MessageBox(nullptr, IconOf(kind), QString::fromStdString(caption),
+                                      QString::fromStdString(text), buttons) == QMessageBox::Ok;
+        });
 }
 
 // A user whose Tcl library lives elsewhere names its file here, without rebuilding.
-void ApplyTclLibraryFromEnvironment()
-{
+void ApplyTclLibraryFromEnvironment() {
     if (const char* name = std::getenv("QUILLET_TCL_LIBRARY"); name && *name)
         tslc::TclLibraryName = name;
 }
 
 } // namespace
 
-bool CreateProgramWindows(const QStringList& arguments)
-{
+bool CreateProgramWindows(const QStringList& arguments) {
     InstallLibraryMessageDisplay();
     MainForm = new TMainForm(arguments);
     OptionsForm = new TOptionsForm(MainForm, MainForm);
@@ -73,8 +70,7 @@ bool CreateProgramWindows(const QStringList& arguments)
     return true;
 }
 
-void DestroyProgramWindows()
-{
+void DestroyProgramWindows() {
     delete RunForm;
     RunForm = nullptr;
     delete MainForm; // owns the Options dialog
@@ -82,8 +78,7 @@ void DestroyProgramWindows()
     OptionsForm = nullptr;
 }
 
-int RunQuillet(int argc, char* argv[])
-{
+int RunQuillet(int argc, char* argv[]) {
     TQuilletApplication application(argc, argv);
     QApplication::setApplicationDisplayName(ApplicationTitle());
     ApplyTclLibraryFromEnvironment();

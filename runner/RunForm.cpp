@@ -1,9 +1,9 @@
 #include "RunForm.h"
 
 #include "ErrorBox.h"
+#include "LinePane.h"
 #include "MainForm.h"
 #include "ModalSeam.h"
-#include "OutputPane.h"
 #include "ScriptExit.h"
 
 #include "Tslc.h"
@@ -12,7 +12,6 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGroupBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
 
@@ -31,6 +30,13 @@ QFont PaneFont(bool bold) {
 
 // "Text Files (*.TXT)|*.txt|All Files (*.*)|*.*" in the file dialog's own notation.
 const QString ResultFilter = QStringLiteral("Text Files (*.TXT *.txt);;All Files (*)");
+
+// The panes hold Unicode text and the scripts come from the editor as UTF-8: the standard
+// channels must not depend on the locale the program happens to run under.
+void UseUtf8(TTclChannel* channel) {
+    if (Tcl_Channel handle = channel->Channel())
+        Tcl.SetChannelOption(nullptr, handle, "-encoding", "utf-8");
+}
 
 } // namespace
 
@@ -58,7 +64,7 @@ void TRunForm::CreateLayout() {
 
     GroupBox1 = new QGroupBox(QStringLiteral("Output Window"), this);
     GroupBox1->setGeometry(0, 0, 505, 225);
-    Memoout = new TOutputPane(GroupBox1);
+    Memoout = new TLinePane(GroupBox1);
     Memoout->setGeometry(8, 16, 489, 201);
     Memoout->setFrameShape(QFrame::Box);
     Memoout->setFont(PaneFont(false));
@@ -66,9 +72,8 @@ void TRunForm::CreateLayout() {
 
     GroupBox3 = new QGroupBox(QStringLiteral("Error Window"), this);
     GroupBox3->setGeometry(0, 232, 505, 113);
-    Memoerr = new QPlainTextEdit(GroupBox3);
+    Memoerr = new TLinePane(GroupBox3);
     Memoerr->setGeometry(8, 16, 489, 89);
-    Memoerr->setReadOnly(true);
     Memoerr->setFrameShape(QFrame::Box);
     Memoerr->setFont(PaneFont(true));
     QPalette errorPalette = Memoerr->palette();
@@ -92,9 +97,6 @@ void TRunForm::CreateLayout() {
     setTabOrder(Memoerr, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Button3);
-
-    OutWriter = std::make_unique<TPaneWriter>(Memoout);
-    ErrWriter = std::make_unique<TPaneWriter>(Memoerr);
 }
 
 void TRunForm::CreateComponents() {
@@ -151,6 +153,9 @@ void TRunForm::CreateComponents() {
     // Every change of the standard input's blocking mode is accepted as it is.
     TclChannel3->OnBlockMode = [](TTclChannel*, int, int&) {};
     loader.Finish();
+    UseUtf8(TclChannel1);
+    UseUtf8(TclChannel2);
+    UseUtf8(TclChannel3);
 }
 
 void TRunForm::FormCreate() {
@@ -181,22 +186,24 @@ void TRunForm::RunScript() {
         }
     } runningFlag{this};
 
-    OutWriter->Clear();
-    ErrWriter->Clear();
+    Memoout->Clear();
+    Memoerr->Clear();
     Tcl1->SetActive(true);
     const QString script = MainForm ? MainForm->ScriptText() : QString();
-    if (!Tcl1->Eval(script.toStdString()))
-        ErrWriter->AddLine(QStringLiteral("****** ERROR *******"));
-    ErrWriter->AddLine(QString::fromStdString(Tcl1->ResultText()));
-    OutWriter->AddLine(QStringLiteral("Done."));
+    const bool succeeded = Tcl1->Eval(script.toStdString());
+    FlushScriptChannels();
+    if (!succeeded)
+        Memoerr->AddLine(QStringLiteral("****** ERROR *******"));
+    Memoerr->AddLine(QString::fromStdString(Tcl1->ResultText()));
+    Memoout->AddLine(QStringLiteral("Done."));
 }
 
 void TRunForm::TclChannel1Output(const char* buf, int toWrite) {
-    OutWriter->AddLine(QString::fromUtf8(buf, toWrite));
+    Memoout->AddLine(QByteArrayView(buf, toWrite));
 }
 
 void TRunForm::TclChannel2Output(const char* buf, int toWrite) {
-    ErrWriter->AddLine(QString::fromUtf8(buf, toWrite));
+    Memoerr->AddLine(QByteArrayView(buf, toWrite));
 }
 
 void TRunForm::TclChannel3Input(char* buf, int toRead, int& result) {
@@ -207,9 +214,10 @@ void TRunForm::TclChannel3Input(char* buf, int toRead, int& result) {
     const QByteArray taken = TypedInput.Take(toRead);
     std::copy(taken.begin(), taken.end(), buf);
     result = static_cast<int>(taken.size()); // nothing typed: the application quits, end of file
-    QString echo = QString::fromUtf8(taken);
-    echo.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
-    OutWriter->AppendToLastLine(echo);
+    QByteArray echo = taken;
+    echo.replace('\r', QByteArray()).replace('\n', QByteArray());
+    if (!echo.isEmpty())
+        Memoout->AppendToLastLine(echo);
 }
 
 void TRunForm::WaitForTypedInput() {
@@ -232,9 +240,17 @@ void TRunForm::MemooutKeyPress(QChar& key) {
         InputWait->quit();
 }
 
+void TRunForm::FlushScriptChannels() {
+    // Standard error is fully buffered: without a flush, what a script wrote there would show
+    // up only in some later run, after the lines that report this one.
+    for (TTclChannel* channel : {TclChannel1, TclChannel2})
+        if (Tcl_Channel handle = channel->Channel())
+            Tcl.Flush(handle);
+}
+
 void TRunForm::FlushPanes() {
-    OutWriter->Flush();
-    ErrWriter->Flush();
+    Memoout->ShowLatest();
+    Memoerr->ShowLatest();
 }
 
 bool TRunForm::RefuseWhileRunning() {
@@ -272,8 +288,7 @@ void TRunForm::Button3Click() {
         return;
     const QString fileName = ResultFileName(chosen);
     QByteArray bytes;
-    const QStringList lines = Memoout->toPlainText().split(QLatin1Char('\n'));
-    for (const QString& line : lines)
+    for (const QString& line : Memoout->Lines())
         bytes += line.toUtf8() + "\r\n";
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())

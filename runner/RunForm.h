@@ -3,7 +3,6 @@
 // program, shows the script's standard output and standard error in two panes and answers its
 // reads of standard input from keys typed into the output pane.
 
-#include "PaneWriter.h"
 #include "TypedInput.h"
 
 #include <QDialog>
@@ -11,9 +10,8 @@
 
 class QGroupBox;
 class QEventLoop;
-class QPlainTextEdit;
 class QPushButton;
-class TOutputPane;
+class TLinePane;
 
 namespace tslc {
 class TComponent;
@@ -36,9 +34,9 @@ public:
 
     // The window's parts, under the names of its form.
     QGroupBox* GroupBox1 = nullptr;
-    TOutputPane* Memoout = nullptr;
+    TLinePane* Memoout = nullptr;
     QGroupBox* GroupBox3 = nullptr;
-    QPlainTextEdit* Memoerr = nullptr;
+    TLinePane* Memoerr = nullptr;
     QPushButton* Button1 = nullptr; // Run
     QPushButton* Button3 = nullptr; // Save Result
     QPushButton* Button2 = nullptr; // Close
@@ -56,9 +54,11 @@ public:
     // The name Save Result writes for the name chosen in its dialog.
     static QString ResultFileName(const QString& chosen) { return chosen + QStringLiteral(".txt"); }
 
+    // Escape and the window's close button: refused while a script runs.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void CreateLayout();
@@ -68,12 +68,11 @@ private:
     void TclChannel2Output(const char* buf, int toWrite);
     void TclChannel3Input(char* buf, int toRead, int& result);
     void WaitForTypedInput();
+    void FlushScriptChannels();
     void FlushPanes();
     bool RefuseWhileRunning();
 
     std::unique_ptr<tslc::TComponent> Components; // owns Tcl1 and the three channels
-    std::unique_ptr<TPaneWriter> OutWriter;
-    std::unique_ptr<TPaneWriter> ErrWriter;
     TTypedInput TypedInput;
     QEventLoop* InputWait = nullptr;
     bool Running = false;

@@ -155,6 +155,7 @@ private:
     void InstallChildren(Tcl_Interp* interp);
     void ExportAndImport(Tcl_Interp* interp, Tcl_Namespace* ns);
     void ForgetInterp(Tcl_Interp* interp);
+    static int EvalCompiled(Tcl_Interp* interp, const std::string& script);
     bool EvalSource(const std::string& source, bool isFile);
     void SetPattern(std::string& field, const std::string& value);
     void ResolveChannelNames();

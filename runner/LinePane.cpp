@@ -1,0 +1,104 @@
+#include "LinePane.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+TLinePane::TLinePane(QWidget* parent)
+    : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setBackgroundRole(QPalette::Base);
+    SinceShown.start();
+}
+
+void TLinePane::AddLine(QByteArrayView utf8) {
+    Store.AddLine(utf8);
+    Changed();
+}
+
+void TLinePane::AppendToLastLine(QByteArrayView utf8) {
+    Store.AppendToLastLine(utf8);
+    Changed();
+}
+
+void TLinePane::Clear() {
+    Store.Clear();
+    ShowLatest();
+}
+
+void TLinePane::Changed() {
+    if (SinceShown.elapsed() >= MinRepaintMs) {
+        ShowLatest();
+        return;
+    }
+    // Outside a script run the event loop shows the rest.
+    if (!ShowQueued) {
+        ShowQueued = true;
+        QMetaObject::invokeMethod(
+            this, [this] { ShowLatest(); }, Qt::QueuedConnection);
+    }
+}
+
+void TLinePane::ShowLatest() {
+    ShowQueued = false;
+    SinceShown.restart();
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (isVisible())
+        viewport()->repaint();
+}
+
+int TLinePane::VisibleLines() const {
+    return qMax(1, viewport()->height() / fontMetrics().lineSpacing());
+}
+
+void TLinePane::UpdateScrollBars() {
+    const int visible = VisibleLines();
+    verticalScrollBar()->setPageStep(visible);
+    verticalScrollBar()->setRange(0, int(qMax<qsizetype>(0, Store.LineCount() - visible)));
+    const int width = int(Store.LongestLine()) * fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, qMax(0, width + 4 - viewport()->width()));
+}
+
+void TLinePane::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Text));
+    const int spacing = fontMetrics().lineSpacing();
+    const int left = 2 - horizontalScrollBar()->value();
+    const int width = viewport()->width() - left;
+    const qsizetype first = verticalScrollBar()->value();
+    const qsizetype last = qMin(Store.LineCount(), first + VisibleLines() + 1);
+    for (qsizetype i = first; i < last; ++i) {
+        const QRect row(left, int(i - first) * spacing, qMax(width, 1 << 20), spacing);
+        painter.drawText(row, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, Store.Line(i));
+    }
+}
+
+void TLinePane::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void TLinePane::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty() || !OnKeyPress) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    for (QChar key : text)
+        OnKeyPress(key);
+    event->accept();
+}
+
+void TLinePane::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(tr("Copy All"), this,
+                   [this] { QApplication::clipboard()->setText(Lines().join(QLatin1Char('\n'))); });
+    menu.exec(event->globalPos());
+}

@@ -1,0 +1,50 @@
+#pragma once
+// A read-only pane of lines for the Run window. It draws only the lines in view, so adding
+// many thousands of lines costs little more than storing them. With a key handler set, every
+// character key that reaches it goes to that handler, and the pane itself never acts on it.
+
+#include "LineStore.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <functional>
+
+class TLinePane : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TLinePane(QWidget* parent = nullptr);
+
+    void AddLine(QByteArrayView utf8);
+    void AddLine(const QString& text) { AddLine(QByteArrayView(text.toUtf8())); }
+    void AppendToLastLine(QByteArrayView utf8);
+    void Clear();
+
+    qsizetype LineCount() const { return Store.LineCount(); }
+    QString Line(qsizetype index) const { return Store.Line(index); }
+    QStringList Lines() const { return Store.Lines(); }
+
+    // Brings the pane up to date at once: scroll bars, the last line in view, a repaint. While a
+    // script runs no events are processed, so the window calls this itself; adding lines calls
+    // it too, but at most every MinRepaintMs.
+    void ShowLatest();
+    static constexpr int MinRepaintMs = 100;
+
+    // Receives each typed character (the handler replaces it with a null character to mark it
+    // taken); the pane itself never acts on a character key while a handler is set.
+    std::function<void(QChar& key)> OnKeyPress;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void Changed();
+    void UpdateScrollBars();
+    int VisibleLines() const;
+
+    TLineStore Store;
+    QElapsedTimer SinceShown;
+    bool ShowQueued = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// The lines of a Run window pane, kept as the UTF-8 bytes the script wrote. A script may write a
+// hundred thousand lines in one run: adding a chunk here costs a copy and a scan for line ends,
+// and a line is decoded only when it is shown or saved.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TLineStore {
+public:
+    // Adds text as a new last line. Line ends inside it (CR LF, a lone CR, LF) break it into
+    // lines, so a text that ends with a line end leaves an empty line after it.
+    void AddLine(QByteArrayView utf8);
+    // Appends text to the end of the last line; into a new only line when there is none.
+    void AppendToLastLine(QByteArrayView utf8);
+    void Clear();
+
+    qsizetype LineCount() const { return qsizetype(LineStarts.size()); }
+    QString Line(qsizetype index) const;
+    QStringList Lines() const;
+    // The longest line, in bytes: enough to size a monospaced view.
+    qsizetype LongestLine() const { return Longest; }
+
+private:
+    void Append(QByteArrayView utf8);
+    void NoteLineLength(qsizetype line);
+
+    QByteArray Text;                   // every line's bytes, one after the other
+    std::vector<qsizetype> LineStarts; // offset in Text of each line
+    qsizetype Longest = 0;
+};
