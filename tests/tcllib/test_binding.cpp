@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "TclTk.h"
 #include "TclVersion.h"
+#include "TestMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 using namespace tslc;
+using namespace tslc::test;
 
 namespace {
 
@@ -29,16 +31,6 @@ protected:
         TclLibraryName = "libtcl8.6.so";
     }
 };
-
-template <typename Fn>
-std::string MessageOf(Fn&& fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 std::vector<std::string> EventLog;
 

@@ -2,6 +2,7 @@
 // and reading, the driver procedures and the lifetime rules.
 
 #include "ComponentTestSupport.h"
+#include "TestMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,6 @@ using namespace tslc;
 using namespace tslc::test;
 
 namespace {
-
-template <typename F>
-void ExpectTclError(F&& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no ETclError, expected: " << message;
-    } catch (const ETclError& e) {
-        EXPECT_EQ(std::string(e.what()), message);
-    }
-}
 
 // A read-write channel "tslctest" registered in an interpreter through TTcl's channel list.
 struct TNormalChannel : ::testing::Test {

@@ -2,6 +2,7 @@
 // closing and deletion, its children and its channel list.
 
 #include "ComponentTestSupport.h"
+#include "TestMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,6 @@ using namespace tslc;
 using namespace tslc::test;
 
 namespace {
-
-template <typename F>
-void ExpectTclError(F&& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no ETclError, expected: " << message;
-    } catch (const ETclError& e) {
-        EXPECT_EQ(std::string(e.what()), message);
-    }
-}
 
 // A child that installs a proc named after it into the component's namespace, or fails.
 class TProcChild : public TTclInstallable {

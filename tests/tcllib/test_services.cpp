@@ -2,6 +2,7 @@
 // panic handler's formatting rule, the trace log, resources and TslcSameText.
 
 #include "Exceptions.h"
+#include "TestMessages.h"
 #include "TslcMsg.h"
 #include "TslcPlat.h"
 #include "TslcRsrc.h"
@@ -15,18 +16,9 @@
 #include <vector>
 
 using namespace tslc;
+using namespace tslc::test;
 
 namespace {
-
-template <typename Fn>
-std::string MessageOf(Fn&& fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 struct TShownBox {
     std::string Text;
