@@ -602,61 +602,48 @@ void TTcl::Notification(TComponent* component, TOperation operation) {
             }
 }
 
-// Each dispatcher calls a copy of its handler: a handler may replace itself or free the
-// component.
 void TTcl::DoAfterClose() {
-    if (auto handler = OnAfterClose)
-        handler(this);
+    FireEvent(OnAfterClose, this);
 }
 
 void TTcl::DoAfterEval() {
-    if (auto handler = OnAfterEval)
-        handler(this);
+    FireEvent(OnAfterEval, this);
 }
 
 void TTcl::DoAfterInitInterp(Tcl_Interp* interp) {
-    if (auto handler = OnAfterInitInterp)
-        handler(this, interp);
+    FireEvent(OnAfterInitInterp, this, interp);
 }
 
 void TTcl::DoAfterOpen() {
-    if (auto handler = OnAfterOpen)
-        handler(this);
+    FireEvent(OnAfterOpen, this);
 }
 
 void TTcl::DoBeforeClose() {
-    if (auto handler = OnBeforeClose)
-        handler(this);
+    FireEvent(OnBeforeClose, this);
 }
 
 void TTcl::DoBeforeEval() {
-    if (auto handler = OnBeforeEval)
-        handler(this);
+    FireEvent(OnBeforeEval, this);
 }
 
 void TTcl::DoBeforeInitInterp(Tcl_Interp* interp) {
-    if (auto handler = OnBeforeInitInterp)
-        handler(this, interp);
+    FireEvent(OnBeforeInitInterp, this, interp);
 }
 
 void TTcl::DoBeforeOpen() {
-    if (auto handler = OnBeforeOpen)
-        handler(this);
+    FireEvent(OnBeforeOpen, this);
 }
 
 void TTcl::DoInterpDelete(Tcl_Interp* interp) {
-    if (auto handler = OnInterpDelete)
-        handler(this, interp);
+    FireEvent(OnInterpDelete, this, interp);
 }
 
 void TTcl::DoInitError(Tcl_Interp* interp) {
-    if (auto handler = OnInitError)
-        handler(this, interp);
+    FireEvent(OnInitError, this, interp);
 }
 
 void TTcl::DoNamespaceDelete() {
-    if (auto handler = OnNamespaceDelete)
-        handler(this);
+    FireEvent(OnNamespaceDelete, this);
 }
 
 } // namespace tslc

@@ -102,31 +102,15 @@ int TTclChannel::EofCharOut() const {
 }
 
 void TTclChannel::SetEofCharIn(int code) {
-    if (code == FEofCharIn)
-        return;
-    if (!IsOpen()) {
-        FEofCharIn = code;
-        return;
-    }
-    const int out = EofCharOut();
-    if (SendPair("-eofchar", EofCharElement(code), EofCharElement(out))) {
-        FEofCharIn = code;
-        FEofCharOut = out;
-    }
+    if (code != FEofCharIn)
+        UpdatePair("-eofchar", FEofCharIn, FEofCharOut, code, IsOpen() ? EofCharOut() : FEofCharOut,
+                   EofCharElement);
 }
 
 void TTclChannel::SetEofCharOut(int code) {
-    if (code == FEofCharOut)
-        return;
-    if (!IsOpen()) {
-        FEofCharOut = code;
-        return;
-    }
-    const int in = EofCharIn();
-    if (SendPair("-eofchar", EofCharElement(in), EofCharElement(code))) {
-        FEofCharIn = in;
-        FEofCharOut = code;
-    }
+    if (code != FEofCharOut)
+        UpdatePair("-eofchar", FEofCharIn, FEofCharOut, IsOpen() ? EofCharIn() : FEofCharIn, code,
+                   EofCharElement);
 }
 
 TTclChannelTranslation TTclChannel::TranslationIn() const {
@@ -140,31 +124,15 @@ TTclChannelTranslation TTclChannel::TranslationOut() const {
 }
 
 void TTclChannel::SetTranslationIn(TTclChannelTranslation translation) {
-    if (translation == FTranslationIn)
-        return;
-    if (!IsOpen()) {
-        FTranslationIn = translation;
-        return;
-    }
-    const TTclChannelTranslation out = TranslationOut();
-    if (SendPair("-translation", TranslationText(translation), TranslationText(out))) {
-        FTranslationIn = translation;
-        FTranslationOut = out;
-    }
+    if (translation != FTranslationIn)
+        UpdatePair("-translation", FTranslationIn, FTranslationOut, translation,
+                   IsOpen() ? TranslationOut() : FTranslationOut, TranslationText);
 }
 
 void TTclChannel::SetTranslationOut(TTclChannelTranslation translation) {
-    if (translation == FTranslationOut)
-        return;
-    if (!IsOpen()) {
-        FTranslationOut = translation;
-        return;
-    }
-    const TTclChannelTranslation in = TranslationIn();
-    if (SendPair("-translation", TranslationText(in), TranslationText(translation))) {
-        FTranslationIn = in;
-        FTranslationOut = translation;
-    }
+    if (translation != FTranslationOut)
+        UpdatePair("-translation", FTranslationIn, FTranslationOut,
+                   IsOpen() ? TranslationIn() : FTranslationIn, translation, TranslationText);
 }
 
 void TTclChannel::SetChannelName(const std::string& name) {
@@ -337,6 +305,17 @@ bool TTclChannel::SendOption(const char* name, const std::string& value) {
     return Tcl.SetChannelOption(nullptr, FChannel, name, value.c_str()) == TCL_OK;
 }
 
+// A two-valued option (-eofchar, -translation) is sent whole, with the half that does not change
+// as Tcl has it; both halves are stored only when Tcl accepts the pair. A closed channel just
+// stores them.
+template <typename T, typename TextOf>
+void TTclChannel::UpdatePair(const char* name, T& in, T& out, T newIn, T newOut, TextOf textOf) {
+    if (IsOpen() && !SendPair(name, textOf(newIn), textOf(newOut)))
+        return;
+    in = newIn;
+    out = newOut;
+}
+
 bool TTclChannel::SendPair(const char* name, const std::string& in, const std::string& out) {
     const char* elements[] = {in.c_str(), out.c_str()};
     char* merged = Tcl.Merge(2, elements);
@@ -421,60 +400,49 @@ void TTclChannel::RefreshTranslations() const {
 // Each dispatcher calls a copy of its handler: a handler may replace itself or free the
 // component, and the call in progress must not lose its own target.
 void TTclChannel::DoBlockMode(int mode, int& result) {
-    if (auto handler = OnBlockMode)
-        handler(this, mode, result);
+    FireEvent(OnBlockMode, this, mode, result);
 }
 
 void TTclChannel::DoClose(Tcl_Interp* interp, int& result) {
-    if (auto handler = OnClose)
-        handler(this, interp, result);
+    FireEvent(OnClose, this, interp, result);
 }
 
 void TTclChannel::DoCreate() {
-    if (auto handler = OnCreate)
-        handler(this);
+    FireEvent(OnCreate, this);
 }
 
 void TTclChannel::DoDestroy() {
-    if (auto handler = OnDestroy)
-        handler(this);
+    FireEvent(OnDestroy, this);
 }
 
 void TTclChannel::DoInput(char* buf, int toRead, int& errorCode, int& result) {
-    if (auto handler = OnInput)
-        handler(this, buf, toRead, errorCode, result);
+    FireEvent(OnInput, this, buf, toRead, errorCode, result);
 }
 
 void TTclChannel::DoOutput(const char* buf, int toWrite, int& errorCode, int& result) {
-    if (auto handler = OnOutput)
-        handler(this, buf, toWrite, errorCode, result);
+    FireEvent(OnOutput, this, buf, toWrite, errorCode, result);
 }
 
 void TTclChannel::DoSeek(long offset, int mode, int& errorCode, int& result) {
-    if (auto handler = OnSeek)
-        handler(this, offset, mode, errorCode, result);
+    FireEvent(OnSeek, this, offset, mode, errorCode, result);
 }
 
 void TTclChannel::DoSetOption(Tcl_Interp* interp, const char* optionName, const char* value,
                               int& result) {
-    if (auto handler = OnSetOption)
-        handler(this, interp, optionName, value, result);
+    FireEvent(OnSetOption, this, interp, optionName, value, result);
 }
 
 void TTclChannel::DoGetOption(Tcl_Interp* interp, const char* optionName, std::string& value,
                               int& result) {
-    if (auto handler = OnGetOption)
-        handler(this, interp, optionName, value, result);
+    FireEvent(OnGetOption, this, interp, optionName, value, result);
 }
 
 void TTclChannel::DoWatch(int mask) {
-    if (auto handler = OnWatch)
-        handler(this, mask);
+    FireEvent(OnWatch, this, mask);
 }
 
 void TTclChannel::DoGetHandle(int direction, void*& handle, int& result) {
-    if (auto handler = OnGetHandle)
-        handler(this, direction, handle, result);
+    FireEvent(OnGetHandle, this, direction, handle, result);
 }
 
 } // namespace tslc

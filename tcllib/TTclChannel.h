@@ -136,6 +136,8 @@ private:
     void PushOptions();
     bool SendOption(const char* name, const std::string& value);
     bool SendPair(const char* name, const std::string& in, const std::string& out);
+    template <typename T, typename TextOf>
+    void UpdatePair(const char* name, T& in, T& out, T newIn, T newOut, TextOf textOf);
     std::optional<std::string> QueryOption(const char* name) const;
     std::optional<std::vector<std::string>> QueryList(const char* name) const;
     bool RefreshDue(const std::optional<std::uint32_t>& lastRead) const;

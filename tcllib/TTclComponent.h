@@ -4,6 +4,7 @@
 // that a handler destroyed it meanwhile (TDestroyGuard), and the registrations of callbacks that
 // Tcl may make after the component has let go of them (tickets).
 
+#include <utility>
 #include <vector>
 
 #include <tcl.h>
@@ -12,6 +13,14 @@
 #include "TSet.h"
 
 namespace tslc {
+
+// Fires an event if a handler is assigned. The handler is called through a copy: it may assign
+// another handler, or free the component, while it runs.
+template <typename Handler, typename... Args>
+void FireEvent(const Handler& handler, Args&&... args) {
+    if (auto copy = handler)
+        copy(std::forward<Args>(args)...);
+}
 
 enum TTclStateFlag { sfInterpDeleted };
 using TTclStateFlags = TSet<TTclStateFlag>;
