@@ -78,15 +78,19 @@ void DestroyProgramWindows() {
     OptionsForm = nullptr;
 }
 
-int RunQuillet(int argc, char* argv[]) {
-    TQuilletApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(ApplicationTitle());
+int StartQuillet(const QStringList& arguments) {
     ApplyTclLibraryFromEnvironment();
-    if (!CreateProgramWindows(QApplication::arguments().mid(1)))
+    if (!CreateProgramWindows(arguments))
         return EXIT_FAILURE;
-    QObject::connect(MainForm, &TMainForm::Closed, &application, &QApplication::quit);
+    QObject::connect(MainForm, &TMainForm::Closed, qApp, &QApplication::quit);
     MainForm->show();
     const int exitCode = QApplication::exec();
     DestroyProgramWindows();
     return exitCode;
+}
+
+int RunQuillet(int argc, char* argv[]) {
+    TQuilletApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(ApplicationTitle());
+    return StartQuillet(QApplication::arguments().mid(1));
 }

@@ -267,6 +267,19 @@ TEST_F(RunWindowStartup, HttpTclIsEvaluatedIntoTheInterpreter) {
     EXPECT_EQ(PaneLines(RunForm->Memoout).first(), "yes");
 }
 
+TEST_F(RunWindowStartup, LibraryNamedInTheEnvironmentThatCannotLoadEndsStartupWithFailure) {
+    qputenv("QUILLET_TCL_LIBRARY", "/nonexistent/libtcl-elsewhere.so");
+    ::testing::internal::CaptureStderr();
+    const int exitCode = StartQuillet({});
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    qunsetenv("QUILLET_TCL_LIBRARY");
+    EXPECT_NE(exitCode, 0);
+    EXPECT_NE(printed.find("Unable to load Tcl Library /nonexistent/libtcl-elsewhere.so (2)"),
+              std::string::npos);
+    EXPECT_EQ(MainForm, nullptr);
+    EXPECT_EQ(RunForm, nullptr);
+}
+
 TEST_F(RunWindowStartup, WithoutTheTclLibraryStartupFailsWithTheLoadMessage) {
     tslc::TclLibraryName = "/nonexistent/libtcl-missing.so";
     EXPECT_FALSE(CreateProgramWindows({}));
