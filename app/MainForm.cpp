@@ -100,95 +100,67 @@ QAction* TMainForm::NewAction(const char* name, const QString& text, const QStri
     return action;
 }
 
-void TMainForm::CreateActions() {
-    FileNewCmd = NewAction("FileNewCmd", "&New", "Create a new file");
-    FileNewCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    FileNewCmd->setIcon(ToolbarImage(TToolbarImage::New));
-    connect(FileNewCmd, &QAction::triggered, this, &TMainForm::FileNew);
+template <typename Slot>
+QAction* TMainForm::NewCommand(const char* name, const QString& text, const QString& hint,
+                               Slot slot, const QList<QKeySequence>& keys,
+                               std::optional<TToolbarImage> image) {
+    QAction* action = NewAction(name, text, hint);
+    action->setShortcuts(keys);
+    if (image)
+        action->setIcon(ToolbarImage(*image));
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+}
 
-    // The menu shows F3; Ctrl+O opens as well.
-    FileOpenCmd = NewAction("FileOpenCmd", "&Open...", "Open an existing file");
-    FileOpenCmd->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_O)});
-    FileOpenCmd->setIcon(ToolbarImage(TToolbarImage::Open));
-    connect(FileOpenCmd, &QAction::triggered, this, &TMainForm::FileOpen);
+// One line a command: name, caption, hint, handler, menu key then action key, tool bar image.
+void TMainForm::CreateActions() {
+    using K = QKeySequence;
+    using I = TToolbarImage;
+    FileNewCmd = NewCommand("FileNewCmd", "&New", "Create a new file", &TMainForm::FileNew,
+                            {K(Qt::CTRL | Qt::Key_N)}, I::New);
+    FileOpenCmd =
+        NewCommand("FileOpenCmd", "&Open...", "Open an existing file", &TMainForm::FileOpen,
+                   {K(Qt::Key_F3), K(Qt::CTRL | Qt::Key_O)}, I::Open);
     // The tool bar's Open button has a hint of its own.
     FileOpenButton = new QAction(FileOpenCmd->icon(), "Open", this);
     FileOpenButton->setObjectName("FileOpenButton");
     FileOpenButton->setToolTip("Open and highlight a file");
     FileOpenButton->setStatusTip("Open and highlight a file");
     connect(FileOpenButton, &QAction::triggered, this, &TMainForm::FileOpen);
-
-    FileSaveCmd = NewAction("FileSaveCmd", "&Save", "Save current file");
-    FileSaveCmd->setShortcuts({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S)});
-    FileSaveCmd->setIcon(ToolbarImage(TToolbarImage::Save));
-    connect(FileSaveCmd, &QAction::triggered, this, &TMainForm::FileSave);
-
-    FileSaveAsCmd = NewAction("FileSaveAsCmd", "Save &As...", "Save current file under a new name");
-    connect(FileSaveAsCmd, &QAction::triggered, this, &TMainForm::FileSaveAs);
-
-    FilePrintCmd = NewAction("FilePrintCmd", "&Print", "Print current file");
-    FilePrintCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    FilePrintCmd->setIcon(ToolbarImage(TToolbarImage::Print));
-    connect(FilePrintCmd, &QAction::triggered, this, &TMainForm::FilePrint);
-
-    FileExitCmd = NewAction("FileExitCmd", "E&xit", "Exit this application");
-    FileExitCmd->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
-    connect(FileExitCmd, &QAction::triggered, this, &TMainForm::FileExit);
-
-    EditUndoCmd = NewAction("EditUndoCmd", "&Undo", "Undo the last action");
-    EditUndoCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    EditUndoCmd->setIcon(ToolbarImage(TToolbarImage::Undo));
-    connect(EditUndoCmd, &QAction::triggered, this, &TMainForm::EditUndo);
-
-    EditCutCmd = NewAction("EditCutCmd", "Cu&t", "Delete selected item");
-    EditCutCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    EditCutCmd->setIcon(ToolbarImage(TToolbarImage::Cut));
-    connect(EditCutCmd, &QAction::triggered, this, &TMainForm::EditCut);
-
-    EditCopyCmd = NewAction("EditCopyCmd", "&Copy", "Copy selected item to clipboard");
-    EditCopyCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    EditCopyCmd->setIcon(ToolbarImage(TToolbarImage::Copy));
-    connect(EditCopyCmd, &QAction::triggered, this, &TMainForm::EditCopy);
-
-    EditPasteCmd = NewAction("EditPasteCmd", "&Paste", "Paste contents of clipboard");
-    EditPasteCmd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    EditPasteCmd->setIcon(ToolbarImage(TToolbarImage::Paste));
-    connect(EditPasteCmd, &QAction::triggered, this, &TMainForm::EditPaste);
-
-    Run1 = NewAction("Run1", "Run...", {});
-    Run1->setShortcut(QKeySequence(Qt::Key_F9));
-    connect(Run1, &QAction::triggered, this, &TMainForm::Run1Click);
-
-    WordWrap1 = NewAction("WordWrap1", "Word Wrap", {});
-    WordWrap1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    WordWrap1->setCheckable(true);
+    FileSaveCmd = NewCommand("FileSaveCmd", "&Save", "Save current file", &TMainForm::FileSave,
+                             {K(Qt::Key_F2), K(Qt::CTRL | Qt::Key_S)}, I::Save);
+    FileSaveAsCmd = NewCommand("FileSaveAsCmd", "Save &As...", "Save current file under a new name",
+                               &TMainForm::FileSaveAs);
+    FilePrintCmd = NewCommand("FilePrintCmd", "&Print", "Print current file", &TMainForm::FilePrint,
+                              {K(Qt::CTRL | Qt::Key_P)}, I::Print);
+    FileExitCmd = NewCommand("FileExitCmd", "E&xit", "Exit this application", &TMainForm::FileExit,
+                             {K(Qt::ALT | Qt::Key_X)});
+    EditUndoCmd = NewCommand("EditUndoCmd", "&Undo", "Undo the last action", &TMainForm::EditUndo,
+                             {K(Qt::CTRL | Qt::Key_Z)}, I::Undo);
+    EditCutCmd = NewCommand("EditCutCmd", "Cu&t", "Delete selected item", &TMainForm::EditCut,
+                            {K(Qt::CTRL | Qt::Key_X)}, I::Cut);
+    EditCopyCmd = NewCommand("EditCopyCmd", "&Copy", "Copy selected item to clipboard",
+                             &TMainForm::EditCopy, {K(Qt::CTRL | Qt::Key_C)}, I::Copy);
+    EditPasteCmd = NewCommand("EditPasteCmd", "&Paste", "Paste contents of clipboard",
+                              &TMainForm::EditPaste, {K(Qt::CTRL | Qt::Key_V)}, I::Paste);
+    Run1 = NewCommand("Run1", "Run...", {}, &TMainForm::Run1Click, {K(Qt::Key_F9)});
+    WordWrap1 = NewCommand("WordWrap1", "Word Wrap", {}, &TMainForm::WordWrap1Click,
+                           {K(Qt::CTRL | Qt::Key_W)});
+    ShowToolbar1 = NewCommand("ShowToolbar1", "Show Toolbar", {}, &TMainForm::ShowToolbar1Click);
+    ShowStatusbar1 =
+        NewCommand("ShowStatusbar1", "Show Statusbar", {}, &TMainForm::ShowStatusbar1Click);
+    for (QAction* toggle : {WordWrap1, ShowToolbar1, ShowStatusbar1})
+        toggle->setCheckable(true);
     WordWrap1->setChecked(false);
-    connect(WordWrap1, &QAction::triggered, this, &TMainForm::WordWrap1Click);
-
-    ShowToolbar1 = NewAction("ShowToolbar1", "Show Toolbar", {});
-    ShowToolbar1->setCheckable(true);
     ShowToolbar1->setChecked(true);
-    connect(ShowToolbar1, &QAction::triggered, this, &TMainForm::ShowToolbar1Click);
-
-    ShowStatusbar1 = NewAction("ShowStatusbar1", "Show Statusbar", {});
-    ShowStatusbar1->setCheckable(true);
     ShowStatusbar1->setChecked(true);
-    connect(ShowStatusbar1, &QAction::triggered, this, &TMainForm::ShowStatusbar1Click);
-
-    Options2 = NewAction("Options2", "Options...", {});
-    connect(Options2, &QAction::triggered, this, &TMainForm::Options2Click);
-
-    Help1 = NewAction("Help1", "Help Topics", {});
-    Help1->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(Help1, &QAction::triggered, this, &TMainForm::Help1Click);
-
-    HelpAboutItem = NewAction("HelpAboutItem", "&About...", "Show program information");
-    connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
-
+    Options2 = NewCommand("Options2", "Options...", {}, &TMainForm::Options2Click);
+    Help1 = NewCommand("Help1", "Help Topics", {}, &TMainForm::Help1Click, {K(Qt::Key_F1)});
+    HelpAboutItem =
+        NewCommand("HelpAboutItem", "&About...", "Show program information", &TMainForm::HelpAbout);
     // Keyword help has no menu entry.
-    Action1 = NewAction("Action1", "Keyword Help", {});
-    Action1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
-    connect(Action1, &QAction::triggered, this, &TMainForm::Action1Execute);
+    Action1 = NewCommand("Action1", "Keyword Help", {}, &TMainForm::Action1Execute,
+                         {K(Qt::CTRL | Qt::Key_F1)});
 }
 
 void TMainForm::CreateMenus() {

@@ -4,6 +4,7 @@
 // the Run window, the Options dialog and the About box through handlers the start-up sets.
 
 #include "Colors.h"
+#include "ToolbarImages.h"
 #include "document/TextFileCodec.h"
 #include "highlight/CommandWords.h"
 
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -157,6 +159,10 @@ private:
     bool WriteDocument(const QString& fileName, bool reportFailure);
     THelpSystem& Help();
     QAction* NewAction(const char* name, const QString& text, const QString& hint);
+    template <typename Slot>
+    QAction* NewCommand(const char* name, const QString& text, const QString& hint, Slot slot,
+                        const QList<QKeySequence>& keys = {},
+                        std::optional<TToolbarImage> image = std::nullopt);
 };
 
 // The program's main window, set at start-up.

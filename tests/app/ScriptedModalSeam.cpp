@@ -82,20 +82,21 @@ TScriptedModalSeam::TQuestion& TScriptedModalSeam::Record(TKind kind, bool answe
     return Questions.back();
 }
 
-QString TScriptedModalSeam::GetOpenFileName(QWidget*, const QString& dir, const QString& filter) {
-    const std::optional<QString> name = TakeFirst(OpenNames);
-    TQuestion& q = Record(TKind::OpenFile, name.has_value());
+QString TScriptedModalSeam::AskFileName(TKind kind, std::deque<QString>& answers,
+                                        const QString& dir, const QString& filter) {
+    const std::optional<QString> name = TakeFirst(answers);
+    TQuestion& q = Record(kind, name.has_value());
     q.Dir = dir;
     q.Filter = filter;
     return name.value_or(QString());
 }
 
+QString TScriptedModalSeam::GetOpenFileName(QWidget*, const QString& dir, const QString& filter) {
+    return AskFileName(TKind::OpenFile, OpenNames, dir, filter);
+}
+
 QString TScriptedModalSeam::GetSaveFileName(QWidget*, const QString& dir, const QString& filter) {
-    const std::optional<QString> name = TakeFirst(SaveNames);
-    TQuestion& q = Record(TKind::SaveFile, name.has_value());
-    q.Dir = dir;
-    q.Filter = filter;
-    return name.value_or(QString());
+    return AskFileName(TKind::SaveFile, SaveNames, dir, filter);
 }
 
 QMessageBox::StandardButton TScriptedModalSeam::MessageBox(QWidget*, QMessageBox::Icon icon,

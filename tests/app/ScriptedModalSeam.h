@@ -77,4 +77,6 @@ private:
     std::deque<TModalAnswer> Modals;
 
     TQuestion& Record(TKind kind, bool answered);
+    QString AskFileName(TKind kind, std::deque<QString>& answers, const QString& dir,
+                        const QString& filter);
 };
