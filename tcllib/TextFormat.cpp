@@ -42,6 +42,11 @@ TDirective ReadDirective(std::string_view format, std::size_t& pos) {
     return d;
 }
 
+bool Convertible(char conversion) {
+    return conversion == 's' || conversion == 'd' || conversion == 'u' || conversion == 'x' ||
+           conversion == 'X';
+}
+
 std::string Pad(std::string text, const TDirective& d) {
     if (static_cast<int>(text.size()) >= d.Width)
         return text;
@@ -81,30 +86,61 @@ std::string Convert(std::string_view format, const TDirective& d, const TFormatA
     }
 }
 
-} // namespace
-
-std::string FormatText(std::string_view format, std::initializer_list<TFormatArg> args) {
-    std::string out;
-    out.reserve(format.size() + 16);
-    auto next = args.begin();
+// Walks format the way FormatText does: literal text goes to literal, each directive to
+// directive. Stops early when directive answers false.
+template <typename Literal, typename Directive>
+void ScanFormat(std::string_view format, Literal&& literal, Directive&& directive) {
     std::size_t pos = 0;
     while (pos < format.size()) {
         const char c = format[pos++];
         if (c != '%') {
-            out += c;
+            literal(c);
             continue;
         }
         if (pos < format.size() && format[pos] == '%') {
-            out += '%';
+            literal('%');
             ++pos;
             continue;
         }
-        const TDirective d = ReadDirective(format, pos);
-        if (next == args.end())
-            throw EConvertError("No argument for format '" + std::string(format) + "'");
-        out += Convert(format, d, *next++);
+        if (!directive(ReadDirective(format, pos)))
+            return;
     }
+}
+
+} // namespace
+
+std::string FormatText(std::string_view format, std::initializer_list<TFormatArg> args) {
+    return FormatText(format, std::span<const TFormatArg>(args.begin(), args.size()));
+}
+
+std::string FormatText(std::string_view format, std::span<const TFormatArg> args) {
+    std::string out;
+    out.reserve(format.size() + 16);
+    auto next = args.begin();
+    ScanFormat(
+        format, [&](char c) { out += c; },
+        [&](const TDirective& d) {
+            if (next == args.end())
+                throw EConvertError("No argument for format '" + std::string(format) + "'");
+            out += Convert(format, d, *next++);
+            return true;
+        });
     return out;
+}
+
+std::string FormatConversions(std::string_view format) {
+    std::string conversions;
+    try {
+        ScanFormat(
+            format, [](char) {},
+            [&](const TDirective& d) {
+                conversions += d.Conversion;
+                return Convertible(d.Conversion);
+            });
+    } catch (const EConvertError&) {
+        // A directive cut off by the end of the format: FormatText fails before reading for it.
+    }
+    return conversions;
 }
 
 } // namespace tslc

@@ -4,10 +4,12 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <vector>
 
 namespace tslc {
 
@@ -148,23 +150,41 @@ int ShowTslcMessage(const std::string& text, TTslcMessageKind kind) {
 
 std::string FormatPanicText(const char* format, const char* const args[8]) {
     const std::string raw = format ? format : "";
-    auto arg = [&](int i) { return std::string(args[i] ? args[i] : ""); };
+    // Only the arguments of %s directives are strings. Any other directive gets an empty text
+    // that fails it, so the formatting stops there and no later slot is read either.
+    std::vector<TFormatArg> filled;
+    for (const char conversion : FormatConversions(raw)) {
+        const std::size_t i = filled.size();
+        if (i == 8)
+            break;
+        const bool text = conversion == 's';
+        filled.emplace_back(text && args[i] ? std::string(args[i]) : std::string());
+        if (!text)
+            break;
+    }
     try {
-        return FormatText(raw, {arg(0), arg(1), arg(2), arg(3), arg(4), arg(5), arg(6), arg(7)});
+        return FormatText(raw, filled);
     } catch (const std::exception& e) {
         return std::string(e.what()) + " (" + raw + ")";
     }
 }
 
 extern "C" void TclPanicHandler(const char* format, ...) {
-    // Tcl hands its panic procedure the format and exactly eight C strings.
+    // Tcl hands its panic procedure the format and eight argument slots; only those the
+    // format consumes hold anything, and only its %s arguments are strings.
     const char* args[8];
     va_list list;
     va_start(list, format);
     for (auto& a : args)
         a = va_arg(list, const char*);
     va_end(list);
-    ShowTslcMessage(FormatPanicText(format, args), mkPanic);
+    try {
+        ShowTslcMessage(FormatPanicText(format, args), mkPanic);
+    } catch (...) {
+        // Out of memory while building the text: the process ends all the same.
+    }
+    // Tcl's state is broken and Tcl_Panic must not return into it.
+    std::abort();
 }
 
 int WriteTrace(const std::string& text) {

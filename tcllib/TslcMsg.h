@@ -81,10 +81,13 @@ TTslcMessageDisplay SetTslcMessageDisplay(TTslcMessageDisplay display);
 // then a second box saying the application is unstable. Never raises.
 int ShowTslcMessage(const std::string& text, TTslcMessageKind kind);
 
-// The procedure handed to Tcl_SetPanicProc: Tcl passes the format and eight C strings.
-extern "C" void TclPanicHandler(const char* format, ...);
-// The formatting rule of the panic handler, apart from Tcl: fills format with the C strings; a
-// directive that fails gives the error's message, " (", the raw format and ")".
+// The procedure handed to Tcl_SetPanicProc: Tcl passes the format and eight argument slots, of
+// which only those the format consumes are valid. Shows the text as mkPanic, then aborts: Tcl
+// cannot go on after a panic.
+extern "C" [[noreturn]] void TclPanicHandler(const char* format, ...);
+// The formatting rule of the panic handler, apart from Tcl: fills format's %s directives from the
+// slots they consume and reads no other slot; a directive that fails (any but %s, or one past the
+// eighth slot) gives the error's message, " (", the raw format and ")".
 std::string FormatPanicText(const char* format, const char* const args[8]);
 
 // Name of the trace log, in the program's directory. Defaults to "Trace.txt".

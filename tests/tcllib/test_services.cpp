@@ -2,6 +2,7 @@
 // panic handler's formatting rule, the trace log, resources and TslcSameText.
 
 #include "Exceptions.h"
+#include "TclTk.h"
 #include "TestMessages.h"
 #include "TslcMsg.h"
 #include "TslcPlat.h"
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -83,6 +86,18 @@ TEST(TextFormat, MismatchesRaiseConversionErrors) {
     EXPECT_THROW(FormatText("trailing %", {}), EConvertError);
 }
 
+TEST(TextFormat, ConversionsNameEveryArgumentTheFormattingReads) {
+    EXPECT_EQ(FormatConversions("no directive, 100%% sure"), "");
+    EXPECT_EQ(FormatConversions("bad %s"), "s");
+    EXPECT_EQ(FormatConversions("%d %% [%-4s][%.2s][%x] %u%X"), "dssxuX");
+    // The first directive that fails whatever its argument is the last one read.
+    EXPECT_EQ(FormatConversions("%s %ld %s"), "sl");
+    EXPECT_EQ(FormatConversions("%.*s %s"), "*");
+    // A directive cut off by the end of the format reads nothing.
+    EXPECT_EQ(FormatConversions("%s trailing %-12"), "s");
+    EXPECT_EQ(FormatConversions("%s%s%s%s%s%s%s%s%s").size(), 9u);
+}
+
 TEST(MessageTable, HoldsTheTextsUnderTheirIds) {
     EXPECT_EQ(LoadTslcString(2306), "Error");
     EXPECT_EQ(LoadTslcString(2307), "Attempting to access invalid interpreter");
@@ -153,22 +168,14 @@ TEST_F(MessageDisplay, AnExceptionInTheDisplayIsSwallowed) {
     EXPECT_EQ(ShowTslcMessage("x", mkError), 0);
 }
 
-TEST_F(MessageDisplay, PanicHandlerFillsStringDirectives) {
-    TclPanicHandler("bad %s in %s", "thing", "place", nullptr, nullptr, nullptr, nullptr, nullptr,
-                    nullptr);
-    ASSERT_EQ(Shown.size(), 2u);
-    EXPECT_EQ(Shown[0].Text, "bad thing in place");
-}
-
 TEST_F(MessageDisplay, TwoPanicsWriteTwoLinesAfterTheLogIsCreated) {
     {
         std::ofstream old(TracePath);
         old << "left from an earlier run\n";
     }
-    TclPanicHandler("first", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                    nullptr);
-    TclPanicHandler("second", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                    nullptr);
+    // A panic ends the process, so two panic messages stand in for two panics of one run.
+    ShowTslcMessage("first", mkPanic);
+    ShowTslcMessage("second", mkPanic);
     EXPECT_EQ(TraceContent(), "first\nsecond\n");
 }
 
@@ -179,6 +186,85 @@ TEST(PanicText, NumericOrSurplusDirectivesGiveTheErrorAndTheRawFormat) {
     EXPECT_EQ(FormatPanicText("%s%s%s%s%s%s%s%s%s", args),
               "No argument for format '%s%s%s%s%s%s%s%s%s' (%s%s%s%s%s%s%s%s%s)");
     EXPECT_EQ(FormatPanicText("%s-%s", args), "a-b");
+}
+
+TEST(PanicText, ReadsOnlyTheArgumentsOfItsStringDirectives) {
+    // Tcl passes eight slots whatever the format; those it does not consume, and numbers passed
+    // in a slot, are no strings: reading one as a string would crash.
+    const char* const junk = reinterpret_cast<const char*>(std::uintptr_t{8});
+    const char* const args[8] = {"thing", "place", junk, junk, junk, junk, junk, junk};
+    EXPECT_EQ(FormatPanicText("bad %s", args), "bad thing");
+    EXPECT_EQ(FormatPanicText("bad %s in %s", args), "bad thing in place");
+    EXPECT_EQ(FormatPanicText("no arguments at all", args), "no arguments at all");
+    const char* const size[8] = {junk, junk, junk, junk, junk, junk, junk, junk};
+    EXPECT_EQ(FormatPanicText("unable to alloc %u bytes", size),
+              "Format 'unable to alloc %u bytes' invalid or incompatible with argument "
+              "(unable to alloc %u bytes)");
+    const char* const mixed[8] = {"a", junk, junk, junk, junk, junk, junk, junk};
+    EXPECT_EQ(FormatPanicText("%s: %d %s", mixed),
+              "Format '%s: %d %s' invalid or incompatible with argument (%s: %d %s)");
+}
+
+namespace {
+
+// A panic raised by libtcl's own Tcl_Panic in a child process, with the handler that
+// InitTclEngine installs: the process must end by abort, after the trace line and both boxes
+// (the default display writes them to standard error).
+class TclPanic : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The child runs the test afresh instead of forking a process that may hold threads.
+        PreviousStyle = GTEST_FLAG_GET(death_test_style);
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        TraceFileName =
+            "Trace-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt";
+        TracePath = TslcProgramDir() + TraceFileName;
+        std::remove(TracePath.c_str());
+    }
+    void TearDown() override {
+        std::remove(TracePath.c_str());
+        TraceFileName = "Trace.txt";
+        GTEST_FLAG_SET(death_test_style, PreviousStyle);
+    }
+    using TPanicProc = void (*)(const char* format, ...);
+    static TPanicProc RealTclPanic() {
+        InitTclEngine();
+        return reinterpret_cast<TPanicProc>(FindTclProc("Tcl_Panic"));
+    }
+    std::string TraceContent() const {
+        std::ifstream in(TracePath);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::string PreviousStyle;
+    std::string TracePath;
+};
+
+const char* const UnstableBox =
+    "Panic: Panic called from within Tcl Engine\\. Application is unstable";
+
+} // namespace
+
+TEST_F(TclPanic, StringArgumentsAreShownTracedAndTheProcessAborts) {
+    EXPECT_EXIT(RealTclPanic()("bad %s", "thing"), ::testing::KilledBySignal(SIGABRT),
+                std::string("Panic: bad thing\n") + UnstableBox);
+    EXPECT_EQ(TraceContent(), "bad thing\n");
+    EXPECT_EXIT(RealTclPanic()("bad %s in %s", "thing", "place"),
+                ::testing::KilledBySignal(SIGABRT), "Panic: bad thing in place\n");
+}
+
+TEST_F(TclPanic, NumericArgumentGivesTheFormatErrorAndTheProcessAborts) {
+    // What Tcl's allocator panics with when memory runs out.
+    EXPECT_EXIT(RealTclPanic()("unable to alloc %u bytes", 200000000u),
+                ::testing::KilledBySignal(SIGABRT),
+                "Panic: Format 'unable to alloc %u bytes' invalid or incompatible with argument "
+                "\\(unable to alloc %u bytes\\)\n" +
+                    std::string(UnstableBox));
+    EXPECT_EQ(TraceContent(), "Format 'unable to alloc %u bytes' invalid or incompatible with "
+                              "argument (unable to alloc %u bytes)\n");
 }
 
 TEST_F(MessageDisplay, TraceLogThatCannotBeCreatedIsReportedOnce) {
