@@ -54,6 +54,9 @@ struct TLibraryNotify {
 };
 
 TLibraryNotify* NotifyHead = nullptr;
+// Set once leBeforeUnload has fired for the loaded library: by UnloadTcl, or by Tcl's exit
+// handlers when Tcl finalizes first.
+bool BeforeUnloadFired = false;
 
 void FireLibraryEvent(TLibraryEvent code) {
     TLibraryLockGuard guard(LibraryLock());
@@ -63,6 +66,23 @@ void FireLibraryEvent(TLibraryEvent code) {
             node->Handler(node->UserValue);
         node = next;
     }
+}
+
+// The components delete their interpreters and close their channels here, so this must run
+// while Tcl still works, and once per load.
+void FireBeforeUnload() {
+    TLibraryLockGuard guard(LibraryLock());
+    if (BeforeUnloadFired)
+        return;
+    BeforeUnloadFired = true;
+    FireLibraryEvent(leBeforeUnload);
+}
+
+// Tcl's exit handlers run first in Tcl_Finalize and Tcl_Exit (a script's exit, which finalizes
+// Tcl fully when TCL_FINALIZE_ON_EXIT is set). Once Tcl has finalized, deleting an interpreter
+// panics, so the components let go of Tcl now, whichever of Tcl and the library ends first.
+void TclExiting(ClientData) {
+    FireBeforeUnload();
 }
 
 void FreeLibraryNotifies() {
@@ -184,6 +204,8 @@ void LoadTcl(const std::string& name) {
         ReleaseLibrary();
         throw;
     }
+    BeforeUnloadFired = false;
+    Tcl.CreateExitHandler(TclExiting, nullptr);
     FireLibraryEvent(leAfterLoad);
 }
 
@@ -191,7 +213,7 @@ void UnloadTcl() {
     TLibraryLockGuard guard(LibraryLock());
     if (!TclLibraryHandle)
         return;
-    FireLibraryEvent(leBeforeUnload);
+    FireBeforeUnload();
     ReleaseLibrary();
     FireLibraryEvent(leAfterUnload);
 }

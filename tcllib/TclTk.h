@@ -64,7 +64,9 @@ bool TclLoaded();
 // failure nothing stays loaded.
 void LoadTcl(const std::string& name = {});
 // Fires leBeforeUnload, finalizes Tcl, releases the library, clears the table, fires
-// leAfterUnload. Does nothing when not loaded.
+// leAfterUnload. Does nothing when not loaded. When Tcl finalized first (Tcl_Finalize, or a
+// script's exit), leBeforeUnload has already fired from Tcl's exit handlers, while Tcl still
+// worked, and is not fired again.
 void UnloadTcl();
 // Loads the library if needed, then installs the panic handler and the executable's name once
 // per load.

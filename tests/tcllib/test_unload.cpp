@@ -69,3 +69,27 @@ TEST(Unload, ComponentsThatOutliveTheLibraryNeverCallIntoIt) {
     EXPECT_FALSE(TclLoaded());
     EXPECT_EQ(out, std::vector<std::string>{"x\n"});
 }
+
+TEST(Unload, TclFinalizedFirstLetsTheInterpretersGoWhileTclStillWorks) {
+    TComponent form;
+    auto* tcl = new TTcl(&form);
+    auto* idle = new TTcl(&form);
+    ASSERT_TRUE(tcl->Eval("set a 1"));
+    idle->SetActive(true);
+    int closeEvents = 0;
+    tcl->OnBeforeClose = [&](TTcl*) { ++closeEvents; };
+    auto finalize = reinterpret_cast<void (*)()>(FindTclProc("Tcl_Finalize"));
+    ASSERT_NE(finalize, nullptr);
+
+    finalize(); // as a host, or a script's exit with TCL_FINALIZE_ON_EXIT, may do
+    EXPECT_FALSE(tcl->Active());
+    EXPECT_EQ(tcl->Interp(), nullptr);
+    EXPECT_FALSE(idle->Active());
+    EXPECT_EQ(closeEvents, 0);
+    EXPECT_TRUE(TclLoaded());
+
+    UnloadTcl(); // must not touch the interpreters of the finalized Tcl
+    EXPECT_FALSE(TclLoaded());
+    ASSERT_TRUE(tcl->Eval("set a 2")); // loads Tcl again
+    EXPECT_EQ(tcl->ResultText(), "2");
+}
