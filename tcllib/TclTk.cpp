@@ -51,18 +51,40 @@ struct TLibraryNotify {
     void* UserValue;
     TLibraryEvent Code;
     TLibraryNotify* Next;
+    bool Removed = false;
 };
 
 TLibraryNotify* NotifyHead = nullptr;
+// While events fire, removed nodes are only marked: the walk may hold them as its next node.
+int FiringDepth = 0;
 // Set once leBeforeUnload has fired for the loaded library: by UnloadTcl, or by Tcl's exit
 // handlers when Tcl finalizes first.
 bool BeforeUnloadFired = false;
 
+void PurgeRemovedNotifies() {
+    for (TLibraryNotify** link = &NotifyHead; *link;) {
+        TLibraryNotify* node = *link;
+        if (node->Removed) {
+            *link = node->Next;
+            delete node;
+        } else {
+            link = &node->Next;
+        }
+    }
+}
+
 void FireLibraryEvent(TLibraryEvent code) {
     TLibraryLockGuard guard(LibraryLock());
+    ++FiringDepth;
+    struct TDepthGuard {
+        ~TDepthGuard() {
+            if (--FiringDepth == 0)
+                PurgeRemovedNotifies();
+        }
+    } depthGuard;
     for (TLibraryNotify* node = NotifyHead; node;) {
         TLibraryNotify* next = node->Next; // a handler may add nodes; walk what was there
-        if (node->Code == code)
+        if (node->Code == code && !node->Removed)
             node->Handler(node->UserValue);
         node = next;
     }
@@ -174,6 +196,15 @@ void AddLibraryNotify(TLibraryNotifyProc handler, void* userValue, TLibraryEvent
         return;
     TLibraryLockGuard guard(LibraryLock());
     NotifyHead = new TLibraryNotify{handler, userValue, code, NotifyHead};
+}
+
+void RemoveLibraryNotify(TLibraryNotifyProc handler, void* userValue, TLibraryEvent code) {
+    TLibraryLockGuard guard(LibraryLock());
+    for (TLibraryNotify* node = NotifyHead; node; node = node->Next)
+        if (node->Handler == handler && node->UserValue == userValue && node->Code == code)
+            node->Removed = true;
+    if (FiringDepth == 0)
+        PurgeRemovedNotifies();
 }
 
 bool TclLoaded() {

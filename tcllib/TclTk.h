@@ -56,6 +56,9 @@ using TLibraryNotifyProc = void (*)(void* userValue);
 // Adds a handler for one event code at the head of the event list (handlers run newest first).
 // A null handler is ignored.
 void AddLibraryNotify(TLibraryNotifyProc handler, void* userValue, TLibraryEvent code);
+// Removes every handler added with these three values; one removed while events fire (also by
+// a handler) does not run any more.
+void RemoveLibraryNotify(TLibraryNotifyProc handler, void* userValue, TLibraryEvent code);
 
 bool TclLoaded();
 // Loads the library unless it is loaded; a non-empty name replaces TclLibraryName first. Raises

@@ -22,14 +22,29 @@ std::string Fake(const std::string& name) {
     return FakeDir + "/lib" + name + ".so";
 }
 
-// Each test starts from nothing loaded and the default library name.
+// Each test starts from nothing loaded and the default library name, and leaves no event
+// handler of its own behind.
 class Binding : public ::testing::Test {
 protected:
     void SetUp() override { UnloadTcl(); }
     void TearDown() override {
         UnloadTcl();
         TclLibraryName = "libtcl8.6.so";
+        for (const TAdded& added : Added)
+            RemoveLibraryNotify(added.Handler, added.UserValue, added.Code);
     }
+    void Notify(TLibraryNotifyProc handler, void* userValue, TLibraryEvent code) {
+        AddLibraryNotify(handler, userValue, code);
+        Added.push_back({handler, userValue, code});
+    }
+
+private:
+    struct TAdded {
+        TLibraryNotifyProc Handler;
+        void* UserValue;
+        TLibraryEvent Code;
+    };
+    std::vector<TAdded> Added;
 };
 
 std::vector<std::string> EventLog;
@@ -79,13 +94,13 @@ TEST_F(Binding, LibraryEventsRunNewestFirstAroundLoadAndUnload) {
     static const char* tags[] = {"load-before-1",   "load-before-2",   "load-after",
                                  "unload-before-1", "unload-before-2", "unload-after"};
     EventLog.clear();
-    AddLibraryNotify(Record, const_cast<char*>(tags[0]), leBeforeLoad);
-    AddLibraryNotify(Record, const_cast<char*>(tags[1]), leBeforeLoad);
-    AddLibraryNotify(Record, const_cast<char*>(tags[2]), leAfterLoad);
-    AddLibraryNotify(Record, const_cast<char*>(tags[3]), leBeforeUnload);
-    AddLibraryNotify(Record, const_cast<char*>(tags[4]), leBeforeUnload);
-    AddLibraryNotify(Record, const_cast<char*>(tags[5]), leAfterUnload);
-    AddLibraryNotify(nullptr, nullptr, leBeforeLoad); // ignored
+    Notify(Record, const_cast<char*>(tags[0]), leBeforeLoad);
+    Notify(Record, const_cast<char*>(tags[1]), leBeforeLoad);
+    Notify(Record, const_cast<char*>(tags[2]), leAfterLoad);
+    Notify(Record, const_cast<char*>(tags[3]), leBeforeUnload);
+    Notify(Record, const_cast<char*>(tags[4]), leBeforeUnload);
+    Notify(Record, const_cast<char*>(tags[5]), leAfterUnload);
+    Notify(nullptr, nullptr, leBeforeLoad); // ignored
     InitTclEngine();
     InitTclEngine(); // already loaded: no second load, no events
     UnloadTcl();
@@ -103,10 +118,40 @@ void CheckLoaded(void*) {
 } // namespace
 
 TEST_F(Binding, BeforeUnloadHandlersRunWhileTheLibraryIsStillLoaded) {
-    AddLibraryNotify(CheckLoaded, nullptr, leBeforeUnload);
+    Notify(CheckLoaded, nullptr, leBeforeUnload);
     LoadTcl();
     UnloadTcl();
     EXPECT_TRUE(LoadedDuringBeforeUnload);
+}
+
+namespace {
+const char* const Older = "older";
+const char* const Newer = "newer";
+void RemoveOlder(void*) {
+    EventLog.push_back("remover");
+    RemoveLibraryNotify(Record, const_cast<char*>(Older), leBeforeLoad);
+}
+void RemoveItself(void* tag) {
+    EventLog.push_back(static_cast<const char*>(tag));
+    RemoveLibraryNotify(RemoveItself, tag, leAfterLoad);
+}
+} // namespace
+
+TEST_F(Binding, RemovedHandlersRunNoMoreEvenWhenRemovedWhileEventsFire) {
+    EventLog.clear();
+    Notify(Record, const_cast<char*>(Older), leBeforeLoad);
+    Notify(RemoveOlder, nullptr, leBeforeLoad); // runs first and removes the next node
+    Notify(Record, const_cast<char*>(Newer), leBeforeLoad);
+    Notify(RemoveItself, const_cast<char*>("once"), leAfterLoad);
+    Notify(Record, const_cast<char*>("removed at once"), leAfterLoad);
+    RemoveLibraryNotify(Record, const_cast<char*>("removed at once"), leAfterLoad);
+    RemoveLibraryNotify(Record, const_cast<char*>(Newer), leAfterLoad); // other code: kept
+
+    LoadTcl(Fake("fake_tcl_v80"));
+    UnloadTcl();
+    LoadTcl(Fake("fake_tcl_v80"));
+    const std::vector<std::string> expected = {"newer", "remover", "once", "newer", "remover"};
+    EXPECT_EQ(EventLog, expected);
 }
 
 TEST_F(Binding, MissingLibraryFailsTheSameWayTwice) {
