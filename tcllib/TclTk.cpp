@@ -60,6 +60,8 @@ int FiringDepth = 0;
 // Set once leBeforeUnload has fired for the loaded library: by UnloadTcl, or by Tcl's exit
 // handlers when Tcl finalizes first.
 bool BeforeUnloadFired = false;
+// Set when the loaded Tcl has run its exit handlers: it cannot start again in the same image.
+bool TclExited = false;
 
 void PurgeRemovedNotifies() {
     for (TLibraryNotify** link = &NotifyHead; *link;) {
@@ -104,6 +106,7 @@ void FireBeforeUnload() {
 // Tcl fully when TCL_FINALIZE_ON_EXIT is set). Once Tcl has finalized, deleting an interpreter
 // panics, so the components let go of Tcl now, whichever of Tcl and the library ends first.
 void TclExiting(ClientData) {
+    TclExited = true;
     FireBeforeUnload();
 }
 
@@ -236,6 +239,7 @@ void LoadTcl(const std::string& name) {
         throw;
     }
     BeforeUnloadFired = false;
+    TclExited = false;
     Tcl.CreateExitHandler(TclExiting, nullptr);
     FireLibraryEvent(leAfterLoad);
 }
@@ -251,6 +255,9 @@ void UnloadTcl() {
 
 void InitTclEngine() {
     TLibraryLockGuard guard(LibraryLock());
+    // A Tcl that finalized itself panics when it is used again; a fresh load starts it anew.
+    if (TclLoaded() && TclExited)
+        UnloadTcl();
     if (TclLoaded())
         return;
     LoadTcl();

@@ -72,7 +72,8 @@ void LoadTcl(const std::string& name = {});
 // worked, and is not fired again.
 void UnloadTcl();
 // Loads the library if needed, then installs the panic handler and the executable's name once
-// per load.
+// per load. A library whose Tcl has run its exit handlers (Tcl_Finalize) is unloaded and loaded
+// again first, because that Tcl cannot start again.
 void InitTclEngine();
 
 // The address of name (or "_" + name) in the loaded library, or null.

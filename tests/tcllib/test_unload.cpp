@@ -93,3 +93,14 @@ TEST(Unload, TclFinalizedFirstLetsTheInterpretersGoWhileTclStillWorks) {
     ASSERT_TRUE(tcl->Eval("set a 2")); // loads Tcl again
     EXPECT_EQ(tcl->ResultText(), "2");
 }
+
+TEST(Unload, AComponentMadeActiveAfterTclFinalizedItselfGetsAFreshTcl) {
+    TComponent form;
+    auto* tcl = new TTcl(&form);
+    ASSERT_TRUE(tcl->Eval("set a 1"));
+    reinterpret_cast<void (*)()>(FindTclProc("Tcl_Finalize"))();
+    // Tcl cannot start again in an image that ran its exit handlers: it panics.
+    ASSERT_TRUE(tcl->Eval("set a 2"));
+    EXPECT_EQ(tcl->ResultText(), "2");
+    EXPECT_TRUE(TclLoaded());
+}
