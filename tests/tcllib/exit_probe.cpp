@@ -5,13 +5,16 @@
 //   script-exit            a script calls exit: Tcl runs its exit handlers, then the process exits
 //   script-exit-finalizing the same with env(TCL_FINALIZE_ON_EXIT) set: Tcl finalizes itself fully
 //   host-finalizes-tcl     the host calls Tcl_Finalize itself, then main returns
+//   exit-proc-finalizing   script-exit-finalizing with an exit procedure of the host
+//                          (Tcl_SetExitProc) that ends the process itself
 
 #include "Tslc.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <string>
-#include <vector>
 
 using namespace tslc;
 
@@ -60,10 +63,16 @@ TTcl* MakeComponents() {
     return tcl;
 }
 
-int ScriptExits(const std::string& script, bool finalizing) {
+extern "C" void HostExitProc(ClientData status) {
+    std::exit(static_cast<int>(reinterpret_cast<std::intptr_t>(status)));
+}
+
+int ScriptExits(const std::string& script, bool finalizing, bool hostExitProc = false) {
     if (finalizing)
         KeepTclMapped();
     TTcl* tcl = MakeComponents();
+    if (hostExitProc)
+        reinterpret_cast<void (*)(Tcl_ExitProc*)>(FindTclProc("Tcl_SetExitProc"))(HostExitProc);
     tcl->Eval(script);
     std::fprintf(stderr, "exit returned: %s\n", tcl->ResultText().c_str());
     return 1;
@@ -95,6 +104,8 @@ int main(int argc, char** argv) {
         return ScriptExits("exit 0", false);
     if (which == "script-exit-finalizing")
         return ScriptExits("set env(TCL_FINALIZE_ON_EXIT) 1; exit 0", true);
+    if (which == "exit-proc-finalizing")
+        return ScriptExits("set env(TCL_FINALIZE_ON_EXIT) 1; exit 0", false, true);
     if (which == "host-finalizes-tcl")
         return HostFinalizesTcl();
     std::fprintf(stderr, "unknown case %s\n", which.c_str());
