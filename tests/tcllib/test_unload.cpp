@@ -70,7 +70,25 @@ TEST(Unload, ComponentsThatOutliveTheLibraryNeverCallIntoIt) {
     EXPECT_EQ(out, std::vector<std::string>{"x\n"});
 }
 
+namespace {
+void Count(void* counter) {
+    ++*static_cast<int*>(counter);
+}
+} // namespace
+
 TEST(Unload, TclFinalizedFirstLetsTheInterpretersGoWhileTclStillWorks) {
+    int beforeUnload = 0;
+    int afterUnload = 0;
+    AddLibraryNotify(Count, &beforeUnload, leBeforeUnload);
+    AddLibraryNotify(Count, &afterUnload, leAfterUnload);
+    struct TRemove {
+        int* Before;
+        int* After;
+        ~TRemove() {
+            RemoveLibraryNotify(Count, Before, leBeforeUnload);
+            RemoveLibraryNotify(Count, After, leAfterUnload);
+        }
+    } remove{&beforeUnload, &afterUnload};
     TComponent form;
     auto* tcl = new TTcl(&form);
     auto* idle = new TTcl(&form);
@@ -87,9 +105,13 @@ TEST(Unload, TclFinalizedFirstLetsTheInterpretersGoWhileTclStillWorks) {
     EXPECT_FALSE(idle->Active());
     EXPECT_EQ(closeEvents, 0);
     EXPECT_TRUE(TclLoaded());
+    EXPECT_EQ(beforeUnload, 1);
+    EXPECT_EQ(afterUnload, 0);
 
     UnloadTcl(); // must not touch the interpreters of the finalized Tcl
     EXPECT_FALSE(TclLoaded());
+    EXPECT_EQ(beforeUnload, 1);
+    EXPECT_EQ(afterUnload, 1);
     ASSERT_TRUE(tcl->Eval("set a 2")); // loads Tcl again
     EXPECT_EQ(tcl->ResultText(), "2");
 }
