@@ -18,9 +18,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -48,12 +49,30 @@ void WhenWaiting(std::function<void()> action) {
     timer->start(10);
 }
 
+// Works in a fresh folder of its own that holds a cmds.dat, and goes back where it was.
+class TWorkFolder {
+public:
+    TWorkFolder() {
+        if (Dir.isValid() && QDir::setCurrent(Dir.path()))
+            WriteCommandWords(Dir);
+    }
+    ~TWorkFolder() { QDir::setCurrent(Previous); }
+    TWorkFolder(const TWorkFolder&) = delete;
+    TWorkFolder& operator=(const TWorkFolder&) = delete;
+
+    bool IsCurrent() const { return Dir.isValid() && QDir::current() == QDir(Dir.path()); }
+    QString Path() const { return Dir.path(); }
+    QString FilePath(const QString& name) const { return Dir.filePath(name); }
+
+private:
+    QString Previous = QDir::currentPath();
+    QTemporaryDir Dir;
+};
+
 class RunWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(WorkDir.isValid());
-        ASSERT_EQ(chdir(QFile::encodeName(WorkDir.path()).constData()), 0);
-        WriteCommandWords(WorkDir);
+        ASSERT_TRUE(WorkDir.IsCurrent());
         Main = std::make_unique<TMainForm>();
         MainForm = Main.get();
         Run = std::make_unique<TRunForm>(Main.get());
@@ -71,7 +90,7 @@ protected:
         Run->Button1Click();
     }
 
-    QTemporaryDir WorkDir;
+    TWorkFolder WorkDir;
     TScriptedModalSeam Seam;
     std::unique_ptr<TMainForm> Main;
     std::unique_ptr<TRunForm> Run;
@@ -188,31 +207,30 @@ TEST_F(RunWindow, IdentityVariablesAreDefined) {
 
 TEST_F(RunWindow, SaveResultAppendsTxtToTheChosenName) {
     RunScript({"puts hello"});
-    Seam.AnswerSaveFile(WorkDir.filePath("result.txt"));
+    Seam.AnswerSaveFile(WorkDir.FilePath("result.txt"));
     Run->Button3Click();
-    QFile saved(WorkDir.filePath("result.txt.txt"));
+    QFile saved(WorkDir.FilePath("result.txt.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("hello\r\n\r\nDone.\r\n"));
-    EXPECT_FALSE(QFile::exists(WorkDir.filePath("result.txt")));
+    EXPECT_FALSE(QFile::exists(WorkDir.FilePath("result.txt")));
 
-    Seam.AnswerSaveFile(WorkDir.filePath("other"));
+    Seam.AnswerSaveFile(WorkDir.FilePath("other"));
     Run->Button3Click();
-    EXPECT_TRUE(QFile::exists(WorkDir.filePath("other.txt")));
+    EXPECT_TRUE(QFile::exists(WorkDir.FilePath("other.txt")));
 }
 
 TEST_F(RunWindow, SaveResultCancelledWritesNothing) {
     Seam.AnswerSaveFile(QString());
     Run->Button3Click();
-    EXPECT_EQ(QDir(WorkDir.path()).entryList(QDir::Files), QStringList{"cmds.dat"});
+    EXPECT_EQ(QDir(WorkDir.Path()).entryList(QDir::Files), QStringList{"cmds.dat"});
 }
 
 TEST_F(RunWindow, ScriptExitEndsTheProgramWithItsStatus) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RunScript({"puts bye", "exit 3"}), ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(RunWindow, ExitOfAModifiedDocumentAsksToSaveFirst) {
-    const QString file = WorkDir.filePath("edited.tcl");
+    const QString file = WorkDir.FilePath("edited.tcl");
     Main->Editor()->SetLines({"set a 1"});
     Main->Editor()->SetModified(true);
     Seam.AnswerMessage(QMessageBox::Yes);
@@ -237,14 +255,10 @@ namespace {
 
 class RunWindowStartup : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(WorkDir.isValid());
-        ASSERT_EQ(chdir(QFile::encodeName(WorkDir.path()).constData()), 0);
-        WriteCommandWords(WorkDir);
-    }
+    void SetUp() override { ASSERT_TRUE(WorkDir.IsCurrent()); }
     void TearDown() override { DestroyProgramWindows(); }
 
-    QTemporaryDir WorkDir;
+    TWorkFolder WorkDir;
     TScriptedModalSeam Seam;
 };
 
@@ -257,7 +271,7 @@ TEST_F(RunWindowStartup, WithoutHttpTclNothingIsShown) {
 }
 
 TEST_F(RunWindowStartup, HttpTclIsEvaluatedIntoTheInterpreter) {
-    QFile script(WorkDir.filePath("http.tcl"));
+    QFile script(WorkDir.FilePath("http.tcl"));
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     script.write("set fromStartup yes\n");
     script.close();
@@ -267,24 +281,36 @@ TEST_F(RunWindowStartup, HttpTclIsEvaluatedIntoTheInterpreter) {
     EXPECT_EQ(PaneLines(RunForm->Memoout).first(), "yes");
 }
 
+// Start-up that fails ends the program, and it can fail only in a process that has not loaded the
+// Tcl library yet: these tests run it in a child process.
+
 TEST_F(RunWindowStartup, LibraryNamedInTheEnvironmentThatCannotLoadEndsStartupWithFailure) {
-    qputenv("QUILLET_TCL_LIBRARY", "/nonexistent/libtcl-elsewhere.so");
-    ::testing::internal::CaptureStderr();
-    const int exitCode = StartQuillet({});
-    const std::string printed = ::testing::internal::GetCapturedStderr();
-    qunsetenv("QUILLET_TCL_LIBRARY");
-    EXPECT_NE(exitCode, 0);
-    EXPECT_NE(printed.find("Unable to load Tcl Library /nonexistent/libtcl-elsewhere.so (2)"),
-              std::string::npos);
-    EXPECT_EQ(MainForm, nullptr);
-    EXPECT_EQ(RunForm, nullptr);
+    EXPECT_EXIT(
+        {
+            qputenv("QUILLET_TCL_LIBRARY", "/nonexistent/libtcl-elsewhere.so");
+            const int exitCode = StartQuillet({});
+            if (MainForm || RunForm) {
+                std::cerr << "a window was left" << std::endl;
+                std::_Exit(3);
+            }
+            std::exit(exitCode);
+        },
+        ::testing::ExitedWithCode(EXIT_FAILURE),
+        "Unable to load Tcl Library /nonexistent/libtcl-elsewhere\\.so \\(2\\)");
 }
 
 TEST_F(RunWindowStartup, WithoutTheTclLibraryStartupFailsWithTheLoadMessage) {
-    tslc::TclLibraryName = "/nonexistent/libtcl-missing.so";
-    EXPECT_FALSE(CreateProgramWindows({}));
-    const auto asked = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].Text, "Unable to load Tcl Library /nonexistent/libtcl-missing.so (2)");
-    EXPECT_EQ(RunForm, nullptr);
+    EXPECT_EXIT(
+        {
+            tslc::TclLibraryName = "/nonexistent/libtcl-missing.so";
+            const bool created = CreateProgramWindows({});
+            const auto asked = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
+            std::cerr << "messages asked: " << asked.size() << "\n";
+            for (const auto& question : asked)
+                std::cerr << "asked: " << question.Text.toStdString() << "\n";
+            std::exit(created || RunForm ? EXIT_FAILURE : EXIT_SUCCESS);
+        },
+        ::testing::ExitedWithCode(EXIT_SUCCESS),
+        "messages asked: 1\n"
+        "asked: Unable to load Tcl Library /nonexistent/libtcl-missing\\.so \\(2\\)\n");
 }
