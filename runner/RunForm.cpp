@@ -14,6 +14,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
+#include <QShowEvent>
 
 using namespace tslc;
 
@@ -274,6 +276,16 @@ void TRunForm::closeEvent(QCloseEvent* event) {
         return;
     }
     QDialog::closeEvent(event);
+}
+
+void TRunForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    const QWidget* onScreenOf = parentWidget() ? parentWidget() : this;
+    QRect frame = frameGeometry();
+    frame.moveCenter(onScreenOf->screen()->availableGeometry().center());
+    move(frame.topLeft());
 }
 
 void TRunForm::reject() {

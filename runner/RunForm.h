@@ -59,6 +59,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Every time it opens, the window is centred on the screen, not over the main window.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateLayout();

@@ -8,11 +8,13 @@
 #include "ScriptExit.h"
 #include "ScriptedModalSeam.h"
 #include "Startup.h"
+#include "TestPrinters.h"
 
 #include "TclTk.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +24,10 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+
+static void PrintTo(const QPoint& point, std::ostream* out) {
+    *out << '(' << point.x() << ", " << point.y() << ')';
+}
 
 namespace {
 
@@ -97,6 +103,21 @@ protected:
 };
 
 } // namespace
+
+TEST_F(RunWindow, OpensCentredOnTheScreenWhereverTheMainWindowIs) {
+    Run->hide();
+    const QRect screen = Run->screen()->availableGeometry();
+    Main->setGeometry(screen.left() + 10, screen.top() + 10, 300, 200);
+    Main->show();
+    for (int shown = 0; shown < 2; ++shown) {
+        Seam.AnswerModal(QDialog::Accepted, [&](QDialog& dialog) {
+            EXPECT_EQ(dialog.frameGeometry().center(), screen.center());
+            dialog.move(screen.topLeft()); // moved by the user; the next opening centres again
+        });
+        Modal().ExecModal(*Run);
+    }
+    EXPECT_EQ(Seam.UnansweredCount(), 0);
+}
 
 TEST_F(RunWindow, HelloShowsTheLineAnEmptyLineAndDone) {
     RunScript({"puts hello"});
