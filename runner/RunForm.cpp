@@ -261,6 +261,9 @@ bool TRunForm::RefuseWhileRunning() {
     if (!Running)
         return false;
     QApplication::beep();
+    // Clicking the button took the focus; the script's read still waits for keys typed into the
+    // output pane.
+    Memoout->setFocus();
     return true;
 }
 

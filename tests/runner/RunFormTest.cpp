@@ -12,8 +12,10 @@
 
 #include "TclTk.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +26,8 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 static void PrintTo(const QPoint& point, std::ostream* out) {
     *out << '(' << point.x() << ", " << point.y() << ')';
@@ -202,6 +206,40 @@ TEST_F(RunWindow, RunAndCloseAreRefusedWhileAReadWaits) {
     EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"before", "z", "<z>", "", "Done."}));
     Run->Button2Click(); // the script has ended: Close works again
     EXPECT_FALSE(Run->isVisible());
+}
+
+TEST_F(RunWindow, RefusalsWhileAReadWaitsLeaveTheFocusOnTheOutputPane) {
+    Run->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Run.get()));
+    std::vector<std::string> focusElsewhere;
+    const auto checkFocus = [&](const char* after) {
+        if (QApplication::focusWidget() != Run->Memoout)
+            focusElsewhere.push_back(after);
+    };
+    WhenWaiting([&] {
+        QTest::mouseClick(Run->Button2, Qt::LeftButton);
+        checkFocus("Close");
+        QTest::mouseClick(Run->Button1, Qt::LeftButton);
+        checkFocus("Run");
+        Run->Button3->setFocus();
+        QTest::keyClick(Run->Button3, Qt::Key_Escape);
+        checkFocus("Escape");
+        Run->Button3->setFocus();
+        Run->close();
+        checkFocus("closing the window");
+        // The user types on: the keys go wherever the focus is.
+        QWidget* typedInto = QApplication::focusWidget();
+        QTest::keyClicks(typedInto, "ok");
+        QTest::keyClick(typedInto, Qt::Key_Return);
+        if (typedInto != Run->Memoout) { // those keys were lost; end the read all the same
+            QTest::keyClicks(Run->Memoout, "lost");
+            QTest::keyClick(Run->Memoout, Qt::Key_Return);
+        }
+    });
+    RunScript({"gets stdin line", "puts <$line>"});
+    EXPECT_EQ(focusElsewhere, std::vector<std::string>{});
+    EXPECT_TRUE(PaneLines(Run->Memoout).contains("<ok>"));
+    EXPECT_TRUE(Run->isVisible());
 }
 
 TEST_F(RunWindow, QuittingTheApplicationEndsAWaitWithEndOfFile) {
