@@ -21,6 +21,11 @@ void TLinePane::AddLine(QByteArrayView utf8) {
     Changed();
 }
 
+void TLinePane::AddOutput(QByteArrayView utf8, bool cutOff) {
+    Store.AddOutput(utf8, cutOff);
+    Changed();
+}
+
 void TLinePane::AppendToLastLine(QByteArrayView utf8) {
     Store.AppendToLastLine(utf8);
     Changed();

@@ -155,6 +155,56 @@ TEST_F(RunWindow, ManyLinesArriveInOrder) {
     EXPECT_EQ(lines.last(), "Done.");
 }
 
+// Compares without printing a megabyte when they differ.
+void ExpectLines(const QStringList& actual, const QStringList& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (qsizetype i = 0; i < actual.size(); ++i) {
+        EXPECT_EQ(actual[i].size(), expected[i].size()) << "line " << i;
+        EXPECT_TRUE(actual[i] == expected[i]) << "line " << i;
+    }
+}
+
+TEST_F(RunWindow, LongLineOfNonAsciiCharactersIsOneWholeLineAndSavedAsWritten) {
+    const QString euros(2000, QChar(0x20AC));
+    RunScript({"puts [string repeat \u20AC 2000]"});
+    ExpectLines(PaneLines(Run->Memoout), {euros, "", "Done."});
+    Seam.AnswerSaveFile(WorkDir.FilePath("euros"));
+    Run->Button3Click();
+    QFile saved(WorkDir.FilePath("euros.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll() == euros.toUtf8() + "\r\n\r\nDone.\r\n");
+}
+
+TEST_F(RunWindow, LinesOfOverAMebibyteStayOneLineInBothPanes) {
+    RunScript({"puts [string repeat x\u20AC 300000]",
+               "puts -nonewline stderr [string repeat \u00E9 600000]"});
+    ExpectLines(PaneLines(Run->Memoout),
+                {QString::fromUtf8("x\u20AC").repeated(300000), "", "Done."});
+    ExpectLines(PaneLines(Run->Memoerr), {QString(600000, QChar(0xE9)), ""});
+}
+
+TEST_F(RunWindow, LineCutByABufferTheScriptResizedIsOneLine) {
+    RunScript({"fconfigure stdout -buffersize 10", "puts [string repeat \u20AC 7]",
+               "fconfigure stdout -buffersize 4096"});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{QString(7, QChar(0x20AC)), "", "Done."}));
+}
+
+TEST_F(RunWindow, ChunksThatDoNotFillTheBufferStartLinesOfTheirOwn) {
+    RunScript({"puts -nonewline a", "flush stdout", "puts b", "puts -nonewline c"});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"a", "b", "", "c", "Done."}));
+}
+
+TEST_F(RunWindow, SaveResultWritesTheBytesTheScriptWrote) {
+    RunScript({"fconfigure stdout -encoding binary", "puts [binary format c2 {-1 65}]",
+               "fconfigure stdout -encoding utf-8"});
+    Seam.AnswerSaveFile(WorkDir.FilePath("bytes"));
+    Run->Button3Click();
+    QFile saved(WorkDir.FilePath("bytes.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("\xFF"
+                                          "A\r\n\r\nDone.\r\n"));
+}
+
 TEST_F(RunWindow, GetsCompletesWithTypedCharactersAndEchoesThem) {
     WhenWaiting([this] {
         QTest::keyClicks(Run->Memoout, "abc");
