@@ -46,6 +46,7 @@ private:
     void Changed();
     void UpdateScrollBars();
     int VisibleLines() const;
+    int ColumnWidth() const;
 
     TLineStore Store;
     QElapsedTimer SinceShown;
