@@ -1,5 +1,7 @@
 #include "LinePane.h"
 
+#include "VisibleSlice.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -7,6 +9,9 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <algorithm>
+#include <climits>
 
 TLinePane::TLinePane(QWidget* parent)
     : QAbstractScrollArea(parent) {
@@ -18,6 +23,11 @@ TLinePane::TLinePane(QWidget* parent)
 
 void TLinePane::AddLine(QByteArrayView utf8) {
     Store.AddLine(utf8);
+    Changed();
+}
+
+void TLinePane::AddOutput(QByteArrayView utf8, bool cutOff) {
+    Store.AddOutput(utf8, cutOff);
     Changed();
 }
 
@@ -57,26 +67,36 @@ int TLinePane::VisibleLines() const {
     return qMax(1, viewport()->height() / fontMetrics().lineSpacing());
 }
 
+int TLinePane::ColumnWidth() const {
+    return qMax(1, fontMetrics().horizontalAdvance(QLatin1Char('M')));
+}
+
 void TLinePane::UpdateScrollBars() {
     const int visible = VisibleLines();
     verticalScrollBar()->setPageStep(visible);
     verticalScrollBar()->setRange(0, int(qMax<qsizetype>(0, Store.LineCount() - visible)));
-    const int width = int(Store.LongestLine()) * fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    // In 64 bits: a line of a few hundred megabytes would overflow the pixel width in 32.
+    const qint64 width = qint64(Store.LongestLine()) * ColumnWidth();
+    const qint64 range = std::clamp<qint64>(width + 4 - viewport()->width(), 0, INT_MAX);
     horizontalScrollBar()->setPageStep(viewport()->width());
-    horizontalScrollBar()->setRange(0, qMax(0, width + 4 - viewport()->width()));
+    horizontalScrollBar()->setRange(0, int(range));
 }
 
 void TLinePane::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
     const int spacing = fontMetrics().lineSpacing();
-    const int left = 2 - horizontalScrollBar()->value();
-    const int width = viewport()->width() - left;
+    const int column = ColumnWidth();
+    const int scrolled = horizontalScrollBar()->value();
+    const qsizetype columnsInView = viewport()->width() / column + 2;
     const qsizetype first = verticalScrollBar()->value();
     const qsizetype last = qMin(Store.LineCount(), first + VisibleLines() + 1);
     for (qsizetype i = first; i < last; ++i) {
-        const QRect row(left, int(i - first) * spacing, qMax(width, 1 << 20), spacing);
-        painter.drawText(row, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, Store.Line(i));
+        const TVisibleSlice slice = VisibleSlice(Store.Line(i), scrolled / column, columnsInView);
+        const int left = int(2 - scrolled + qint64(slice.FirstColumn) * column);
+        const QRect row(left, int(i - first) * spacing, qMax(viewport()->width() - left, 1 << 20),
+                        spacing);
+        painter.drawText(row, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, slice.Text);
     }
 }
 

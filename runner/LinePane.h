@@ -16,11 +16,14 @@ public:
 
     void AddLine(QByteArrayView utf8);
     void AddLine(const QString& text) { AddLine(QByteArrayView(text.toUtf8())); }
+    // A chunk of a channel's output; see TLineStore::AddOutput.
+    void AddOutput(QByteArrayView utf8, bool cutOff);
     void AppendToLastLine(QByteArrayView utf8);
     void Clear();
 
     qsizetype LineCount() const { return Store.LineCount(); }
     QString Line(qsizetype index) const { return Store.Line(index); }
+    QByteArray LineBytes(qsizetype index) const { return Store.LineBytes(index); }
     QStringList Lines() const { return Store.Lines(); }
 
     // Brings the pane up to date at once: scroll bars, the last line in view, a repaint. While a
@@ -43,6 +46,7 @@ private:
     void Changed();
     void UpdateScrollBars();
     int VisibleLines() const;
+    int ColumnWidth() const;
 
     TLineStore Store;
     QElapsedTimer SinceShown;

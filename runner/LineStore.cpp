@@ -1,13 +1,24 @@
 #include "LineStore.h"
 
 void TLineStore::AddLine(QByteArrayView utf8) {
-    LineStarts.push_back(Text.size());
+    StartLine();
     Append(utf8);
+}
+
+void TLineStore::AddOutput(QByteArrayView utf8, bool cutOff) {
+    if (!OutputCutOff)
+        StartLine();
+    else if (EndsInCr && !utf8.isEmpty() && utf8.front() == '\n')
+        utf8 = utf8.sliced(1); // the CR already ended the line
+    Append(utf8);
+    OutputCutOff = cutOff;
 }
 
 void TLineStore::AppendToLastLine(QByteArrayView utf8) {
     if (LineStarts.empty())
         LineStarts.push_back(Text.size());
+    OutputCutOff = false;
+    EndsInCr = false;
     Append(utf8);
 }
 
@@ -15,6 +26,14 @@ void TLineStore::Clear() {
     Text.clear();
     LineStarts.clear();
     Longest = 0;
+    OutputCutOff = false;
+    EndsInCr = false;
+}
+
+void TLineStore::StartLine() {
+    LineStarts.push_back(Text.size());
+    OutputCutOff = false;
+    EndsInCr = false;
 }
 
 void TLineStore::Append(QByteArrayView utf8) {
@@ -34,6 +53,8 @@ void TLineStore::Append(QByteArrayView utf8) {
     }
     Text.append(data + runStart, size - runStart);
     NoteLineLength(LineCount() - 1);
+    if (size > 0)
+        EndsInCr = data[size - 1] == '\r';
 }
 
 void TLineStore::NoteLineLength(qsizetype line) {
@@ -41,12 +62,20 @@ void TLineStore::NoteLineLength(qsizetype line) {
     Longest = qMax(Longest, end - LineStarts[line]);
 }
 
-QString TLineStore::Line(qsizetype index) const {
+QByteArrayView TLineStore::LineView(qsizetype index) const {
     if (index < 0 || index >= LineCount())
         return {};
     const qsizetype start = LineStarts[index];
     const qsizetype end = index + 1 < LineCount() ? LineStarts[index + 1] : Text.size();
-    return QString::fromUtf8(Text.constData() + start, end - start);
+    return QByteArrayView(Text.constData() + start, end - start);
+}
+
+QString TLineStore::Line(qsizetype index) const {
+    return QString::fromUtf8(LineView(index));
+}
+
+QByteArray TLineStore::LineBytes(qsizetype index) const {
+    return LineView(index).toByteArray();
 }
 
 QStringList TLineStore::Lines() const {

@@ -14,21 +14,32 @@ public:
     // Adds text as a new last line. Line ends inside it (CR LF, a lone CR, LF) break it into
     // lines, so a text that ends with a line end leaves an empty line after it.
     void AddLine(QByteArrayView utf8);
+    // Adds a chunk of a channel's output like AddLine, except that it carries on the last line
+    // when the chunk before it was cut off (cutOff: the chunk filled the channel's buffer). A
+    // channel hands over a full buffer wherever it fills, also inside a character or between the
+    // CR and the LF of a line end, so a long line arrives in several chunks.
+    void AddOutput(QByteArrayView utf8, bool cutOff);
     // Appends text to the end of the last line; into a new only line when there is none.
     void AppendToLastLine(QByteArrayView utf8);
     void Clear();
 
     qsizetype LineCount() const { return qsizetype(LineStarts.size()); }
     QString Line(qsizetype index) const;
+    // A line's bytes as they were added, whether or not they are valid UTF-8.
+    QByteArray LineBytes(qsizetype index) const;
     QStringList Lines() const;
     // The longest line, in bytes: enough to size a monospaced view.
     qsizetype LongestLine() const { return Longest; }
 
 private:
+    void StartLine();
     void Append(QByteArrayView utf8);
     void NoteLineLength(qsizetype line);
+    QByteArrayView LineView(qsizetype index) const;
 
     QByteArray Text;                   // every line's bytes, one after the other
     std::vector<qsizetype> LineStarts; // offset in Text of each line
     qsizetype Longest = 0;
+    bool OutputCutOff = false; // the last chunk of output goes on in the next one
+    bool EndsInCr = false;     // the last byte added was a CR, which an LF may still complete
 };

@@ -14,6 +14,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
+#include <QShowEvent>
 
 using namespace tslc;
 
@@ -153,6 +155,9 @@ void TRunForm::CreateComponents() {
     // Every change of the standard input's blocking mode is accepted as it is.
     TclChannel3->OnBlockMode = [](TTclChannel*, int, int&) {};
     loader.Finish();
+    // The channels keep the library loaded for as long as the window lives.
+    ChannelBufferSize =
+        reinterpret_cast<decltype(ChannelBufferSize)>(FindTclProc("Tcl_GetChannelBufferSize"));
     UseUtf8(TclChannel1);
     UseUtf8(TclChannel2);
     UseUtf8(TclChannel3);
@@ -199,11 +204,22 @@ void TRunForm::RunScript() {
 }
 
 void TRunForm::TclChannel1Output(const char* buf, int toWrite) {
-    Memoout->AddLine(QByteArrayView(buf, toWrite));
+    Memoout->AddOutput(QByteArrayView(buf, toWrite), FillsBuffer(*TclChannel1, toWrite));
 }
 
 void TRunForm::TclChannel2Output(const char* buf, int toWrite) {
-    Memoerr->AddLine(QByteArrayView(buf, toWrite));
+    Memoerr->AddOutput(QByteArrayView(buf, toWrite), FillsBuffer(*TclChannel2, toWrite));
+}
+
+// Tcl hands a channel's buffer over as soon as it is full, wherever that is in the line, and
+// otherwise only when a line ends or the script flushes: a chunk as large as the buffer (whose
+// size a script may change) is carried on by the next one. Asked of Tcl directly, because
+// querying the option as text for every chunk would slow a script's output down noticeably.
+bool TRunForm::FillsBuffer(const TTclChannel& channel, int toWrite) const {
+    Tcl_Channel handle = channel.Channel();
+    if (ChannelBufferSize && handle)
+        return toWrite == ChannelBufferSize(handle);
+    return toWrite == channel.BufferSize();
 }
 
 void TRunForm::TclChannel3Input(char* buf, int toRead, int& result) {
@@ -259,6 +275,9 @@ bool TRunForm::RefuseWhileRunning() {
     if (!Running)
         return false;
     QApplication::beep();
+    // Clicking the button took the focus; the script's read still waits for keys typed into the
+    // output pane.
+    Memoout->setFocus();
     return true;
 }
 
@@ -276,6 +295,16 @@ void TRunForm::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
+void TRunForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    const QWidget* onScreenOf = parentWidget() ? parentWidget() : this;
+    QRect frame = frameGeometry();
+    frame.moveCenter(onScreenOf->screen()->availableGeometry().center());
+    move(frame.topLeft());
+}
+
 void TRunForm::reject() {
     if (RefuseWhileRunning())
         return;
@@ -288,8 +317,8 @@ void TRunForm::Button3Click() {
         return;
     const QString fileName = ResultFileName(chosen);
     QByteArray bytes;
-    for (const QString& line : Memoout->Lines())
-        bytes += line.toUtf8() + "\r\n";
+    for (qsizetype i = 0; i < Memoout->LineCount(); ++i)
+        bytes += Memoout->LineBytes(i) + "\r\n"; // as the script wrote them, not as shown
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         ShowErrorBox(this, QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));

@@ -12,6 +12,7 @@ class QGroupBox;
 class QEventLoop;
 class QPushButton;
 class TLinePane;
+struct Tcl_Channel_;
 
 namespace tslc {
 class TComponent;
@@ -59,6 +60,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Every time it opens, the window is centred on the screen, not over the main window.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateLayout();
@@ -66,6 +69,7 @@ private:
     void FormCreate();
     void TclChannel1Output(const char* buf, int toWrite);
     void TclChannel2Output(const char* buf, int toWrite);
+    bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
     void TclChannel3Input(char* buf, int toRead, int& result);
     void WaitForTypedInput();
     void FlushScriptChannels();
@@ -77,6 +81,7 @@ private:
     QEventLoop* InputWait = nullptr;
     bool Running = false;
     bool QuitRequested = false; // the application was asked to quit while a read waited
+    int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize
 };
 
 // The program-wide Run window, created at start-up after the Options dialog.

@@ -55,3 +55,49 @@ TEST(LineStore, LongestLineFollowsEveryLine) {
     EXPECT_EQ(store.LongestLine(), 0);
     EXPECT_EQ(store.LineCount(), 0);
 }
+
+// A channel hands over a full buffer wherever it fills: inside a character, between the CR and
+// the LF of a line end. Such a chunk is carried on by the next one.
+TEST(LineStore, OutputCutOffByAFullBufferCarriesOnInTheNextChunk) {
+    const QByteArray euros = QString(5, QChar(0x20AC)).toUtf8() + "\r\n";
+    TLineStore store;
+    store.AddOutput(euros.left(4), true); // one euro and the first byte of the second
+    store.AddOutput(euros.mid(4, 12), true);
+    store.AddOutput(euros.mid(16), false); // the LF of the line end
+    EXPECT_EQ(store.Lines(), (QStringList{QString(5, QChar(0x20AC)), ""}));
+    EXPECT_EQ(store.LineBytes(0), euros.left(15));
+}
+
+TEST(LineStore, OutputNotCutOffStartsALineOfItsOwn) {
+    TLineStore store;
+    store.AddOutput("a", false);
+    store.AddOutput("b\r\n", false);
+    store.AddOutput("c\r", true);
+    store.AddOutput("d", false); // a lone CR, cut off before the next character
+    store.AddOutput("e", true);
+    store.AddLine("Done."); // the window's own lines never carry a chunk on
+    EXPECT_EQ(store.Lines(), (QStringList{"a", "b", "", "c", "d", "e", "Done."}));
+}
+
+TEST(LineStore, EchoAndClearEndAChunkThatWasCutOff) {
+    TLineStore store;
+    store.AddOutput("Name: ", true);
+    store.AppendToLastLine("abc");
+    store.AddOutput("Hello\r\n", false);
+    EXPECT_EQ(store.Lines(), (QStringList{"Name: abc", "Hello", ""}));
+    store.AddOutput("x\r", true);
+    store.Clear();
+    store.AddOutput("\ny", false);
+    EXPECT_EQ(store.Lines(), (QStringList{"", "y"}));
+}
+
+TEST(LineStore, LineBytesAreTheBytesAsWritten) {
+    TLineStore store;
+    store.AddLine(QByteArrayView("\xFF"
+                                 "a\r\n\xC3",
+                                 5));
+    EXPECT_EQ(store.LineBytes(0), QByteArray("\xFF"
+                                             "a"));
+    EXPECT_EQ(store.LineBytes(1), QByteArray("\xC3"));
+    EXPECT_EQ(store.LineBytes(2), QByteArray());
+}

@@ -8,19 +8,30 @@
 #include "ScriptExit.h"
 #include "ScriptedModalSeam.h"
 #include "Startup.h"
+#include "TestPrinters.h"
 
 #include "TclTk.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <memory>
-#include <unistd.h>
+#include <string>
+#include <vector>
+
+static void PrintTo(const QPoint& point, std::ostream* out) {
+    *out << '(' << point.x() << ", " << point.y() << ')';
+}
 
 namespace {
 
@@ -48,12 +59,30 @@ void WhenWaiting(std::function<void()> action) {
     timer->start(10);
 }
 
+// Works in a fresh folder of its own that holds a cmds.dat, and goes back where it was.
+class TWorkFolder {
+public:
+    TWorkFolder() {
+        if (Dir.isValid() && QDir::setCurrent(Dir.path()))
+            WriteCommandWords(Dir);
+    }
+    ~TWorkFolder() { QDir::setCurrent(Previous); }
+    TWorkFolder(const TWorkFolder&) = delete;
+    TWorkFolder& operator=(const TWorkFolder&) = delete;
+
+    bool IsCurrent() const { return Dir.isValid() && QDir::current() == QDir(Dir.path()); }
+    QString Path() const { return Dir.path(); }
+    QString FilePath(const QString& name) const { return Dir.filePath(name); }
+
+private:
+    QString Previous = QDir::currentPath();
+    QTemporaryDir Dir;
+};
+
 class RunWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(WorkDir.isValid());
-        ASSERT_EQ(chdir(QFile::encodeName(WorkDir.path()).constData()), 0);
-        WriteCommandWords(WorkDir);
+        ASSERT_TRUE(WorkDir.IsCurrent());
         Main = std::make_unique<TMainForm>();
         MainForm = Main.get();
         Run = std::make_unique<TRunForm>(Main.get());
@@ -71,13 +100,28 @@ protected:
         Run->Button1Click();
     }
 
-    QTemporaryDir WorkDir;
+    TWorkFolder WorkDir;
     TScriptedModalSeam Seam;
     std::unique_ptr<TMainForm> Main;
     std::unique_ptr<TRunForm> Run;
 };
 
 } // namespace
+
+TEST_F(RunWindow, OpensCentredOnTheScreenWhereverTheMainWindowIs) {
+    Run->hide();
+    const QRect screen = Run->screen()->availableGeometry();
+    Main->setGeometry(screen.left() + 10, screen.top() + 10, 300, 200);
+    Main->show();
+    for (int shown = 0; shown < 2; ++shown) {
+        Seam.AnswerModal(QDialog::Accepted, [&](QDialog& dialog) {
+            EXPECT_EQ(dialog.frameGeometry().center(), screen.center());
+            dialog.move(screen.topLeft()); // moved by the user; the next opening centres again
+        });
+        Modal().ExecModal(*Run);
+    }
+    EXPECT_EQ(Seam.UnansweredCount(), 0);
+}
 
 TEST_F(RunWindow, HelloShowsTheLineAnEmptyLineAndDone) {
     RunScript({"puts hello"});
@@ -109,6 +153,56 @@ TEST_F(RunWindow, ManyLinesArriveInOrder) {
         ASSERT_EQ(lines[2 * i + 1], "");
     }
     EXPECT_EQ(lines.last(), "Done.");
+}
+
+// Compares without printing a megabyte when they differ.
+void ExpectLines(const QStringList& actual, const QStringList& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (qsizetype i = 0; i < actual.size(); ++i) {
+        EXPECT_EQ(actual[i].size(), expected[i].size()) << "line " << i;
+        EXPECT_TRUE(actual[i] == expected[i]) << "line " << i;
+    }
+}
+
+TEST_F(RunWindow, LongLineOfNonAsciiCharactersIsOneWholeLineAndSavedAsWritten) {
+    const QString euros(2000, QChar(0x20AC));
+    RunScript({"puts [string repeat \u20AC 2000]"});
+    ExpectLines(PaneLines(Run->Memoout), {euros, "", "Done."});
+    Seam.AnswerSaveFile(WorkDir.FilePath("euros"));
+    Run->Button3Click();
+    QFile saved(WorkDir.FilePath("euros.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll() == euros.toUtf8() + "\r\n\r\nDone.\r\n");
+}
+
+TEST_F(RunWindow, LinesOfOverAMebibyteStayOneLineInBothPanes) {
+    RunScript({"puts [string repeat x\u20AC 300000]",
+               "puts -nonewline stderr [string repeat \u00E9 600000]"});
+    ExpectLines(PaneLines(Run->Memoout),
+                {QString::fromUtf8("x\u20AC").repeated(300000), "", "Done."});
+    ExpectLines(PaneLines(Run->Memoerr), {QString(600000, QChar(0xE9)), ""});
+}
+
+TEST_F(RunWindow, LineCutByABufferTheScriptResizedIsOneLine) {
+    RunScript({"fconfigure stdout -buffersize 10", "puts [string repeat \u20AC 7]",
+               "fconfigure stdout -buffersize 4096"});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{QString(7, QChar(0x20AC)), "", "Done."}));
+}
+
+TEST_F(RunWindow, ChunksThatDoNotFillTheBufferStartLinesOfTheirOwn) {
+    RunScript({"puts -nonewline a", "flush stdout", "puts b", "puts -nonewline c"});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"a", "b", "", "c", "Done."}));
+}
+
+TEST_F(RunWindow, SaveResultWritesTheBytesTheScriptWrote) {
+    RunScript({"fconfigure stdout -encoding binary", "puts [binary format c2 {-1 65}]",
+               "fconfigure stdout -encoding utf-8"});
+    Seam.AnswerSaveFile(WorkDir.FilePath("bytes"));
+    Run->Button3Click();
+    QFile saved(WorkDir.FilePath("bytes.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("\xFF"
+                                          "A\r\n\r\nDone.\r\n"));
 }
 
 TEST_F(RunWindow, GetsCompletesWithTypedCharactersAndEchoesThem) {
@@ -164,6 +258,40 @@ TEST_F(RunWindow, RunAndCloseAreRefusedWhileAReadWaits) {
     EXPECT_FALSE(Run->isVisible());
 }
 
+TEST_F(RunWindow, RefusalsWhileAReadWaitsLeaveTheFocusOnTheOutputPane) {
+    Run->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Run.get()));
+    std::vector<std::string> focusElsewhere;
+    const auto checkFocus = [&](const char* after) {
+        if (QApplication::focusWidget() != Run->Memoout)
+            focusElsewhere.push_back(after);
+    };
+    WhenWaiting([&] {
+        QTest::mouseClick(Run->Button2, Qt::LeftButton);
+        checkFocus("Close");
+        QTest::mouseClick(Run->Button1, Qt::LeftButton);
+        checkFocus("Run");
+        Run->Button3->setFocus();
+        QTest::keyClick(Run->Button3, Qt::Key_Escape);
+        checkFocus("Escape");
+        Run->Button3->setFocus();
+        Run->close();
+        checkFocus("closing the window");
+        // The user types on: the keys go wherever the focus is.
+        QWidget* typedInto = QApplication::focusWidget();
+        QTest::keyClicks(typedInto, "ok");
+        QTest::keyClick(typedInto, Qt::Key_Return);
+        if (typedInto != Run->Memoout) { // those keys were lost; end the read all the same
+            QTest::keyClicks(Run->Memoout, "lost");
+            QTest::keyClick(Run->Memoout, Qt::Key_Return);
+        }
+    });
+    RunScript({"gets stdin line", "puts <$line>"});
+    EXPECT_EQ(focusElsewhere, std::vector<std::string>{});
+    EXPECT_TRUE(PaneLines(Run->Memoout).contains("<ok>"));
+    EXPECT_TRUE(Run->isVisible());
+}
+
 TEST_F(RunWindow, QuittingTheApplicationEndsAWaitWithEndOfFile) {
     // Quitting ends every running event loop, the application's own as well: run the script
     // inside it, as the program does.
@@ -188,31 +316,30 @@ TEST_F(RunWindow, IdentityVariablesAreDefined) {
 
 TEST_F(RunWindow, SaveResultAppendsTxtToTheChosenName) {
     RunScript({"puts hello"});
-    Seam.AnswerSaveFile(WorkDir.filePath("result.txt"));
+    Seam.AnswerSaveFile(WorkDir.FilePath("result.txt"));
     Run->Button3Click();
-    QFile saved(WorkDir.filePath("result.txt.txt"));
+    QFile saved(WorkDir.FilePath("result.txt.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("hello\r\n\r\nDone.\r\n"));
-    EXPECT_FALSE(QFile::exists(WorkDir.filePath("result.txt")));
+    EXPECT_FALSE(QFile::exists(WorkDir.FilePath("result.txt")));
 
-    Seam.AnswerSaveFile(WorkDir.filePath("other"));
+    Seam.AnswerSaveFile(WorkDir.FilePath("other"));
     Run->Button3Click();
-    EXPECT_TRUE(QFile::exists(WorkDir.filePath("other.txt")));
+    EXPECT_TRUE(QFile::exists(WorkDir.FilePath("other.txt")));
 }
 
 TEST_F(RunWindow, SaveResultCancelledWritesNothing) {
     Seam.AnswerSaveFile(QString());
     Run->Button3Click();
-    EXPECT_EQ(QDir(WorkDir.path()).entryList(QDir::Files), QStringList{"cmds.dat"});
+    EXPECT_EQ(QDir(WorkDir.Path()).entryList(QDir::Files), QStringList{"cmds.dat"});
 }
 
 TEST_F(RunWindow, ScriptExitEndsTheProgramWithItsStatus) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RunScript({"puts bye", "exit 3"}), ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(RunWindow, ExitOfAModifiedDocumentAsksToSaveFirst) {
-    const QString file = WorkDir.filePath("edited.tcl");
+    const QString file = WorkDir.FilePath("edited.tcl");
     Main->Editor()->SetLines({"set a 1"});
     Main->Editor()->SetModified(true);
     Seam.AnswerMessage(QMessageBox::Yes);
@@ -237,14 +364,10 @@ namespace {
 
 class RunWindowStartup : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(WorkDir.isValid());
-        ASSERT_EQ(chdir(QFile::encodeName(WorkDir.path()).constData()), 0);
-        WriteCommandWords(WorkDir);
-    }
+    void SetUp() override { ASSERT_TRUE(WorkDir.IsCurrent()); }
     void TearDown() override { DestroyProgramWindows(); }
 
-    QTemporaryDir WorkDir;
+    TWorkFolder WorkDir;
     TScriptedModalSeam Seam;
 };
 
@@ -257,7 +380,7 @@ TEST_F(RunWindowStartup, WithoutHttpTclNothingIsShown) {
 }
 
 TEST_F(RunWindowStartup, HttpTclIsEvaluatedIntoTheInterpreter) {
-    QFile script(WorkDir.filePath("http.tcl"));
+    QFile script(WorkDir.FilePath("http.tcl"));
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     script.write("set fromStartup yes\n");
     script.close();
@@ -267,24 +390,36 @@ TEST_F(RunWindowStartup, HttpTclIsEvaluatedIntoTheInterpreter) {
     EXPECT_EQ(PaneLines(RunForm->Memoout).first(), "yes");
 }
 
+// Start-up that fails ends the program, and it can fail only in a process that has not loaded the
+// Tcl library yet: these tests run it in a child process.
+
 TEST_F(RunWindowStartup, LibraryNamedInTheEnvironmentThatCannotLoadEndsStartupWithFailure) {
-    qputenv("QUILLET_TCL_LIBRARY", "/nonexistent/libtcl-elsewhere.so");
-    ::testing::internal::CaptureStderr();
-    const int exitCode = StartQuillet({});
-    const std::string printed = ::testing::internal::GetCapturedStderr();
-    qunsetenv("QUILLET_TCL_LIBRARY");
-    EXPECT_NE(exitCode, 0);
-    EXPECT_NE(printed.find("Unable to load Tcl Library /nonexistent/libtcl-elsewhere.so (2)"),
-              std::string::npos);
-    EXPECT_EQ(MainForm, nullptr);
-    EXPECT_EQ(RunForm, nullptr);
+    EXPECT_EXIT(
+        {
+            qputenv("QUILLET_TCL_LIBRARY", "/nonexistent/libtcl-elsewhere.so");
+            const int exitCode = StartQuillet({});
+            if (MainForm || RunForm) {
+                std::cerr << "a window was left" << std::endl;
+                std::_Exit(3);
+            }
+            std::exit(exitCode);
+        },
+        ::testing::ExitedWithCode(EXIT_FAILURE),
+        "Unable to load Tcl Library /nonexistent/libtcl-elsewhere\\.so \\(2\\)");
 }
 
 TEST_F(RunWindowStartup, WithoutTheTclLibraryStartupFailsWithTheLoadMessage) {
-    tslc::TclLibraryName = "/nonexistent/libtcl-missing.so";
-    EXPECT_FALSE(CreateProgramWindows({}));
-    const auto asked = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].Text, "Unable to load Tcl Library /nonexistent/libtcl-missing.so (2)");
-    EXPECT_EQ(RunForm, nullptr);
+    EXPECT_EXIT(
+        {
+            tslc::TclLibraryName = "/nonexistent/libtcl-missing.so";
+            const bool created = CreateProgramWindows({});
+            const auto asked = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
+            std::cerr << "messages asked: " << asked.size() << "\n";
+            for (const auto& question : asked)
+                std::cerr << "asked: " << question.Text.toStdString() << "\n";
+            std::exit(created || RunForm ? EXIT_FAILURE : EXIT_SUCCESS);
+        },
+        ::testing::ExitedWithCode(EXIT_SUCCESS),
+        "messages asked: 1\n"
+        "asked: Unable to load Tcl Library /nonexistent/libtcl-missing\\.so \\(2\\)\n");
 }
