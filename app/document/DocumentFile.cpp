@@ -35,6 +35,7 @@ bool TDocumentFile::Write(const QString& fileName, const TDocumentText& document
         return false;
     }
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         error = QStringLiteral("Cannot save \"%1\". %2").arg(fileName, file.errorString());
         return false;

@@ -1,6 +1,8 @@
 #pragma once
 // Reading and writing a document file. A failed write never harms the file that was there: the
 // text goes to a temporary file beside it that replaces the old one only once fully written.
+// Only where no file can be created beside it (a folder the user may not write to) is the file
+// written in place, as other editors do, rather than not at all.
 
 #include "TextFileCodec.h"
 
