@@ -12,6 +12,9 @@
 struct TDocumentText {
     QStringList Lines;
     TTextEncoding Encoding = TTextEncoding::Utf8;
+    // Whether the last line ended with a line break, so that the editor offers the empty line
+    // after it only then. Writing ends every line with CR LF either way.
+    bool FinalLineBreak = true;
 };
 
 class TDocumentFile {
