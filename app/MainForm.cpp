@@ -423,7 +423,7 @@ bool TMainForm::LoadDocument(const QString& fileName) {
     }
     // Redrawing waits until every line is coloured.
     EditorControl->SetRedraw(false);
-    EditorControl->SetLines(document.Lines);
+    EditorControl->SetLines(document.Lines, document.FinalLineBreak);
     Encoding = document.Encoding;
     SetDocumentName(fileName);
     EditorControl->SetRedraw(true);
@@ -482,8 +482,9 @@ bool TMainForm::FileSaveAs() {
 TMainForm::TSaveOutcome TMainForm::SaveDocument(bool reportFailure) {
     if (DocumentFileName == Untitled)
         return SaveDocumentAs(reportFailure);
-    if (!WriteDocument(DocumentFileName, reportFailure))
-        return TSaveOutcome::Failed;
+    if (const TSaveOutcome written = WriteDocument(DocumentFileName, reportFailure);
+        written != TSaveOutcome::Saved)
+        return written;
     EditorControl->SetModified(false);
     ShowModifiedState(false);
     return TSaveOutcome::Saved;
@@ -499,21 +500,35 @@ TMainForm::TSaveOutcome TMainForm::SaveDocumentAs(bool reportFailure) {
                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) !=
             QMessageBox::Yes)
         return TSaveOutcome::Cancelled;
-    if (!WriteDocument(fileName, reportFailure))
-        return TSaveOutcome::Failed;
+    if (const TSaveOutcome written = WriteDocument(fileName, reportFailure);
+        written != TSaveOutcome::Saved)
+        return written;
     SetDocumentName(fileName);
     EditorControl->SetModified(false);
     ShowModifiedState(false);
     return TSaveOutcome::Saved;
 }
 
-bool TMainForm::WriteDocument(const QString& fileName, bool reportFailure) {
+TMainForm::TSaveOutcome TMainForm::WriteDocument(const QString& fileName, bool reportFailure) {
+    TDocumentText document{EditorControl->Lines(), Encoding};
+    // Refusing would leave the text unsavable under any name; UTF-8 holds every character.
+    if (!CanEncode(document.Lines, document.Encoding)) {
+        if (Modal().MessageBox(this, QMessageBox::Question, QStringLiteral("Confirm"),
+                               QStringLiteral("The text holds characters that an 8-bit file "
+                                              "cannot store. Save %1 as UTF-8?")
+                                   .arg(fileName),
+                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            return TSaveOutcome::Cancelled;
+        document.Encoding = TTextEncoding::Utf8;
+    }
     QString error;
-    if (TDocumentFile::Write(fileName, {EditorControl->Lines(), Encoding}, error))
-        return true;
-    if (reportFailure)
-        ShowErrorBox(this, error);
-    return false;
+    if (!TDocumentFile::Write(fileName, document, error)) {
+        if (reportFailure)
+            ShowErrorBox(this, error);
+        return TSaveOutcome::Failed;
+    }
+    Encoding = document.Encoding;
+    return TSaveOutcome::Saved;
 }
 
 void TMainForm::FilePrint() {

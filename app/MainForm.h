@@ -156,7 +156,9 @@ private:
     bool AskToSaveChanges(bool reportSaveFailure);
     TSaveOutcome SaveDocument(bool reportFailure);
     TSaveOutcome SaveDocumentAs(bool reportFailure);
-    bool WriteDocument(const QString& fileName, bool reportFailure);
+    // Writes the text in the document's encoding, or in UTF-8 when the user agrees to it because
+    // the encoding cannot hold the text.
+    TSaveOutcome WriteDocument(const QString& fileName, bool reportFailure);
     THelpSystem& Help();
     QAction* NewAction(const char* name, const QString& text, const QString& hint);
     template <typename Slot>

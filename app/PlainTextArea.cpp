@@ -1,5 +1,7 @@
 #include "PlainTextArea.h"
 
+#include "BlockText.h"
+
 #include <QDragEnterEvent>
 #include <QMimeData>
 
@@ -19,4 +21,21 @@ void TPlainTextArea::dragEnterEvent(QDragEnterEvent* event) {
         return;
     }
     QPlainTextEdit::dragEnterEvent(event);
+}
+
+QMimeData* TPlainTextArea::createMimeDataFromSelection() const {
+    QMimeData* mime = QPlainTextEdit::createMimeDataFromSelection();
+    if (mime->hasText())
+        mime->setText(FromBlockText(mime->text()));
+    return mime;
+}
+
+void TPlainTextArea::insertFromMimeData(const QMimeData* source) {
+    if (!source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QMimeData text;
+    text.setText(ToBlockText(source->text()));
+    QPlainTextEdit::insertFromMimeData(&text);
 }

@@ -17,4 +17,8 @@ public:
 protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    // Text leaves and enters with the characters a line holds, not their stand-ins inside the
+    // document (see BlockText.h).
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
 };

@@ -1,5 +1,6 @@
 #include "RichEdit.h"
 
+#include "BlockText.h"
 #include "PlainTextArea.h"
 
 #include <QPrinter>
@@ -73,7 +74,7 @@ void TRichEdit::RecolorLines(int position, int charsRemoved, int charsAdded) {
 }
 
 void TRichEdit::FormatBlock(const QTextBlock& block) {
-    Formatter(block.text(), LineFormats);
+    Formatter(FromBlockText(block.text()), LineFormats);
     QTextLayout* layout = block.layout();
     if (LineFormats.isEmpty() && layout->formats().isEmpty())
         return;
@@ -87,7 +88,7 @@ int TRichEdit::LineCount() const {
 }
 
 QString TRichEdit::LineText(int line) const {
-    return Document()->findBlockByNumber(line).text();
+    return FromBlockText(Document()->findBlockByNumber(line).text());
 }
 
 int TRichEdit::LineStart(int line) const {
@@ -104,21 +105,20 @@ QStringList TRichEdit::Lines() const {
     lines.reserve(count);
     QTextBlock block = Document()->firstBlock();
     for (int i = 0; i < count; ++i, block = block.next())
-        lines.append(block.text());
+        lines.append(FromBlockText(block.text()));
     return lines;
 }
 
-void TRichEdit::SetLines(const QStringList& lines) {
-    // Every line is followed by a line break, so a line that is empty survives as a line.
-    QString text;
-    qsizetype size = 0;
+void TRichEdit::SetLines(const QStringList& lines, bool finalLineBreak) {
+    QStringList blocks;
+    blocks.reserve(lines.size());
     for (const QString& line : lines)
-        size += line.size() + 1;
-    text.reserve(size);
-    for (const QString& line : lines) {
-        text += line;
+        blocks.append(ToBlockText(line));
+    QString text = blocks.join(u'\n');
+    // A last line that is empty is kept by the line break after it: the empty line that
+    // follows a final line break is not counted.
+    if (!lines.isEmpty() && (finalLineBreak || lines.last().isEmpty()))
         text += u'\n';
-    }
     Area->setPlainText(text);
 }
 
@@ -132,7 +132,7 @@ void TRichEdit::ReplaceLine(int line, const QString& text) {
         return;
     QTextCursor cursor(block);
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(text);
+    cursor.insertText(ToBlockText(text));
 }
 
 int TRichEdit::SelStart() const {

@@ -27,8 +27,9 @@ public:
     int LineStart(int line) const;
     int LineFromOffset(int offset) const;
     QStringList Lines() const;
-    // Replaces the whole text (no undo step, not modified afterwards).
-    void SetLines(const QStringList& lines);
+    // Replaces the whole text (no undo step, not modified afterwards). An empty line after the
+    // last one, which the caret can reach, follows only a final line break.
+    void SetLines(const QStringList& lines, bool finalLineBreak = true);
     void Clear();
     // Replaces one line's text as one undoable edit.
     void ReplaceLine(int line, const QString& text);

@@ -18,11 +18,12 @@ bool TDocumentFile::Read(const QString& fileName, TDocumentText& document, QStri
     }
     if (IsRichText(bytes)) {
         // The text of a rich-text file is saved back as UTF-8 plain text.
-        document = {SplitLines(RtfPlainText(bytes)), TTextEncoding::Utf8};
+        const QString text = RtfPlainText(bytes);
+        document = {SplitLines(text), TTextEncoding::Utf8, EndsWithLineBreak(text)};
         return true;
     }
     const TDecodedText decoded = DecodeText(bytes);
-    document = {SplitLines(decoded.Text), decoded.Encoding};
+    document = {SplitLines(decoded.Text), decoded.Encoding, EndsWithLineBreak(decoded.Text)};
     return true;
 }
 
@@ -35,6 +36,7 @@ bool TDocumentFile::Write(const QString& fileName, const TDocumentText& document
         return false;
     }
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         error = QStringLiteral("Cannot save \"%1\". %2").arg(fileName, file.errorString());
         return false;

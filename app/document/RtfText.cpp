@@ -1,23 +1,13 @@
 #include "RtfText.h"
 
+#include "Windows1252.h"
+
 #include <QSet>
 #include <cctype>
 #include <optional>
 #include <vector>
 
 namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QChar FromCp1252(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F)
-        return QChar(Cp1252High[byte - 0x80]);
-    return QChar(byte);
-}
 
 bool IsSkippedDestination(const QByteArray& word) {
     static const QSet<QByteArray> skipped = {"fonttbl",      "colortbl",
@@ -99,7 +89,7 @@ private:
         case '\n':
             break;
         default:
-            Emit(FromCp1252(static_cast<unsigned char>(c)));
+            Emit(FromWindows1252(static_cast<unsigned char>(c)));
         }
     }
 
@@ -144,7 +134,7 @@ private:
         const int byte = Rtf.mid(Pos, 2).toInt(&ok, 16);
         Pos += 2;
         if (ok)
-            Emit(FromCp1252(static_cast<unsigned char>(byte)));
+            Emit(FromWindows1252(static_cast<unsigned char>(byte)));
     }
 
     void ControlWord() {

@@ -1,7 +1,9 @@
 #include "TextFileCodec.h"
 
+#include "Windows1252.h"
+
 #include <QStringDecoder>
-#include <QStringEncoder>
+#include <algorithm>
 
 namespace {
 
@@ -24,7 +26,7 @@ TDecodedText DecodeText(const QByteArray& bytes) {
             return {text->mid(1), TTextEncoding::Utf8WithBom};
         return {*text, TTextEncoding::Utf8};
     }
-    return {QString::fromLatin1(bytes), TTextEncoding::Latin1};
+    return {DecodeWindows1252(bytes), TTextEncoding::Windows1252};
 }
 
 QStringList SplitLines(const QString& text) {
@@ -44,17 +46,27 @@ QStringList SplitLines(const QString& text) {
     return lines;
 }
 
+bool EndsWithLineBreak(const QString& text) {
+    return text.endsWith(u'\n') || text.endsWith(u'\r');
+}
+
+bool CanEncode(const QStringList& lines, TTextEncoding encoding) {
+    if (encoding != TTextEncoding::Windows1252)
+        return true;
+    return std::all_of(lines.begin(), lines.end(),
+                       [](const QString& line) { return EncodeWindows1252(line).has_value(); });
+}
+
 std::optional<QByteArray> EncodeLines(const QStringList& lines, TTextEncoding encoding) {
     QByteArray bytes;
     if (encoding == TTextEncoding::Utf8WithBom)
         bytes += Utf8Bom;
     for (const QString& line : lines) {
-        if (encoding == TTextEncoding::Latin1) {
-            for (QChar c : line) {
-                if (c.unicode() > 0xFF)
-                    return std::nullopt;
-            }
-            bytes += line.toLatin1();
+        if (encoding == TTextEncoding::Windows1252) {
+            const std::optional<QByteArray> encoded = EncodeWindows1252(line);
+            if (!encoded)
+                return std::nullopt;
+            bytes += *encoded;
         } else {
             bytes += line.toUtf8();
         }

@@ -28,6 +28,8 @@ bool ReplaceAll(const QString& path, const std::string& content) {
     if (info.exists() && !info.isWritable())
         return false;
     QSaveFile file(path);
+    // A settings file in a folder the user may not write to is still the user's to change.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const auto size = static_cast<qint64>(content.size());

@@ -1,6 +1,7 @@
 #pragma once
 // A settings store on one INI file, read and written one key at a time. A write rewrites the
-// file through a temporary file beside it, so a failed write leaves the old file whole.
+// file through a temporary file beside it, so a failed write leaves the old file whole; in a
+// folder where no such file can be created, the file is rewritten in place.
 
 #include <QString>
 #include <optional>
@@ -19,7 +20,7 @@ public:
     std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
 
     // Sets key in section, leaving every other line as it was. False when the file could not
-    // be read back or replaced; the file is then unchanged.
+    // be read back or replaced; the file is then unchanged unless it had to be written in place.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
 private:

@@ -5,9 +5,11 @@
 #include "AppTitle.h"
 #include "RichEdit.h"
 #include "ScriptedModalSeam.h"
+#include "UnwritableFolder.h"
 #include "help/HelpSystem.h"
 
 #include "TestPrinters.h"
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -376,11 +378,189 @@ TEST_F(MainFormTest, EightBitFileThatCannotHoldTheTextIsLeftWhole) {
     Create();
     ASSERT_TRUE(Form->LoadDocument(Path("latin.tcl")));
     Editor().SetCaret(0);
-    Type(QString::fromUtf8("\u20ac"));
+    Type(QString::fromUtf8("\u0151"));
     EXPECT_FALSE(Form->FileSave());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(ReadFile("latin.tcl"), "caf\xE9\n");
     EXPECT_TRUE(Form->IsModified());
+}
+
+TEST_F(MainFormTest, EightBitTextThatCannotHoldATypedCharacterIsSavedAsUtf8OnlyIfTheUserAgrees) {
+    WriteFile("w.tcl", "puts \x80\r\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("w.tcl")));
+    Editor().SetCaret(0);
+    Type(QString::fromUtf8("\u0151"));
+    Seam->AnswerMessage(QMessageBox::No);
+    EXPECT_FALSE(Form->FileSave());
+    Seam->AnswerSaveFile(Path("new.tcl"));
+    Seam->AnswerMessage(QMessageBox::No);
+    EXPECT_FALSE(Form->FileSaveAs());
+    EXPECT_FALSE(QFile::exists(Path("new.tcl")));
+    EXPECT_EQ(ReadFile("w.tcl"), "puts \x80\r\n");
+    EXPECT_EQ(Form->DocumentName(), Path("w.tcl"));
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(Editor().Lines(), QStringList{QString::fromUtf8("\u0151puts \u20ac")});
+
+    Seam->AnswerMessage(QMessageBox::Yes);
+    EXPECT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("w.tcl"), "\xC5\x91puts \xE2\x82\xAC\r\n");
+    EXPECT_FALSE(Form->IsModified());
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    for (const auto& question : messages) {
+        EXPECT_EQ(question.Caption, "Confirm");
+        EXPECT_EQ(question.Icon, QMessageBox::Question);
+        EXPECT_EQ(question.Buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+    EXPECT_EQ(messages[0].Text, "The text holds characters that an 8-bit file cannot store. "
+                                "Save " +
+                                    Path("w.tcl") + " as UTF-8?");
+    EXPECT_EQ(messages[1].Text, "The text holds characters that an 8-bit file cannot store. "
+                                "Save " +
+                                    Path("new.tcl") + " as UTF-8?");
+
+    // The document is UTF-8 from now on: no more questions.
+    Type(QString::fromUtf8("\u2192"));
+    EXPECT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("w.tcl"), "\xC5\x91\xE2\x86\x92puts \xE2\x82\xAC\r\n");
+    EXPECT_EQ(Messages().size(), 3u);
+}
+
+TEST_F(MainFormTest, RefusingUtf8AtTheCloseQuestionKeepsTheWindowAndTheText) {
+    WriteFile("w.tcl", "x\xE9\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("w.tcl")));
+    Editor().SetCaret(0);
+    Type(QString::fromUtf8("\u0151"));
+    Seam->AnswerMessage(QMessageBox::Yes); // save changes?
+    Seam->AnswerMessage(QMessageBox::No);  // as UTF-8?
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(ReadFile("w.tcl"), "x\xE9\n");
+    EXPECT_EQ(Editor().Lines(), QStringList{QString::fromUtf8("\u0151x\u00e9")});
+    EXPECT_TRUE(Form->IsModified());
+}
+
+TEST_F(MainFormTest, EightBitFileShowsTheWindowsWesternCharacters) {
+    WriteFile("w.tcl", "puts \x93"
+                       "caf\xE9\x94 \x80\x85\x81\x8D\x8F\x90\x9D\r\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("w.tcl")));
+    EXPECT_EQ(Editor().Lines(),
+              QStringList{QString::fromUtf8("puts \u201ccaf\u00e9\u201d \u20ac\u2026") +
+                          QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D")});
+    Editor().SetModified(true);
+    ASSERT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("w.tcl"), "puts \x93"
+                                 "caf\xE9\x94 \x80\x85\x81\x8D\x8F\x90\x9D\r\n");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MainFormTest, ParagraphAndFrameCharactersStayInsideTheirLine) {
+    // U+2029, U+2028, U+FDD0 and U+FDD1 in UTF-8.
+    const QByteArray bytes = "set a 1\xE2\x80\xA9puts $a\r\n"
+                             "x\xEF\xB7\x90y\xEF\xB7\x91\xE2\x80\xA8z\r\n";
+    WriteFile("p.tcl", bytes);
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("p.tcl")));
+    const QStringList lines{QString::fromUtf8("set a 1\u2029puts $a"),
+                            QString::fromUtf8("x\ufdd0y\ufdd1\u2028z")};
+    EXPECT_EQ(Editor().LineCount(), 2);
+    EXPECT_EQ(TextArea().document()->blockCount(), 3); // and the empty line after the last
+    EXPECT_EQ(Editor().Lines(), lines);
+    EXPECT_EQ(Editor().LineText(1), lines[1]);
+    EXPECT_EQ(Form->ScriptText(), lines.join("\r\n") + "\r\n");
+    EXPECT_EQ(ColorMap(0).left(3), "CCC");
+    EXPECT_EQ(ColorMap(0).size(), lines[0].size());
+
+    Editor().SetModified(true);
+    ASSERT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("p.tcl"), bytes);
+
+    // Edits in and around such a line keep it whole.
+    Editor().SetCaret(Editor().LineStart(0) + 8);
+    Type("#\n");
+    ASSERT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("p.tcl"), "set a 1\xE2\x80\xA9#\r\nputs $a\r\n"
+                                 "x\xEF\xB7\x90y\xEF\xB7\x91\xE2\x80\xA8z\r\n");
+}
+
+TEST_F(MainFormTest, ParagraphCharacterIsCopiedAndPastedAsItself) {
+    WriteFile("p.tcl", "set a 1\xE2\x80\xA9puts $a\r\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("p.tcl")));
+    Editor().Select(4, 8);
+    Form->EditCopy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("a 1\u2029puts"));
+    Editor().SetCaret(Editor().LineStart(1));
+    Form->EditPaste();
+    EXPECT_EQ(Editor().Lines(), (QStringList{QString::fromUtf8("set a 1\u2029puts $a"),
+                                             QString::fromUtf8("a 1\u2029puts")}));
+}
+
+TEST_F(MainFormTest, FileWithoutAFinalLineBreakHasNoLineAfterItsLast) {
+    WriteFile("open.tcl", "a\nb");
+    WriteFile("closed.tcl", "a\nb\n");
+    WriteFile("blank.tcl", "a\n\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("open.tcl")));
+    EXPECT_EQ(TextArea().document()->blockCount(), 2);
+    TextArea().moveCursor(QTextCursor::End);
+    EXPECT_EQ(Editor().CaretPos(), QPoint(1, 1));
+    EXPECT_EQ(Editor().Lines(), (QStringList{"a", "b"}));
+    // As in other editors, a final line break is followed by an empty line to type in.
+    ASSERT_TRUE(Form->LoadDocument(Path("closed.tcl")));
+    TextArea().moveCursor(QTextCursor::End);
+    EXPECT_EQ(Editor().CaretPos(), QPoint(0, 2));
+    EXPECT_EQ(Editor().Lines(), (QStringList{"a", "b"}));
+    ASSERT_TRUE(Form->LoadDocument(Path("blank.tcl")));
+    EXPECT_EQ(Editor().Lines(), (QStringList{"a", ""}));
+    TextArea().moveCursor(QTextCursor::End);
+    EXPECT_EQ(Editor().CaretPos(), QPoint(0, 2));
+}
+
+struct TRoundTrip {
+    QByteArray File;
+    QByteArray Saved;
+};
+
+class MainFormRoundTrip : public MainFormTest, public testing::WithParamInterface<TRoundTrip> {};
+
+// Opening and saving without an edit writes every line followed by CR LF: files in that form
+// come back byte for byte, others gain only CR LF line ends and a final one.
+TEST_P(MainFormRoundTrip, OpeningAndSavingWritesCrLfLineEnds) {
+    WriteFile("t.tcl", GetParam().File);
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("t.tcl")));
+    Editor().SetModified(true);
+    ASSERT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("t.tcl"), GetParam().Saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEnds, MainFormRoundTrip,
+    testing::Values(TRoundTrip{"a\r\nb\r\n", "a\r\nb\r\n"}, TRoundTrip{"a\nb\n", "a\r\nb\r\n"},
+                    TRoundTrip{"a\r\nb", "a\r\nb\r\n"}, TRoundTrip{"a\nb", "a\r\nb\r\n"},
+                    TRoundTrip{"a\rb\r", "a\r\nb\r\n"}, TRoundTrip{"a\r\n\r\n", "a\r\n\r\n"},
+                    TRoundTrip{"a\n\n", "a\r\n\r\n"}, TRoundTrip{"\r\n", "\r\n"},
+                    TRoundTrip{"", ""}, TRoundTrip{"\xE9\r\n\x80", "\xE9\r\n\x80\r\n"}));
+
+TEST_F(MainFormTest, FileInAFolderThatTakesNoNewFilesIsSavedInPlace) {
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("locked"));
+    WriteFile("locked/a.tcl", "set x 1\r\n");
+    Create();
+    ASSERT_TRUE(Form->LoadDocument(Path("locked/a.tcl")));
+    const TUnwritableFolder folder(Path("locked"));
+    if (!folder.Arranged())
+        GTEST_SKIP() << "cannot take away the right to create files in a folder";
+    Type("#");
+    EXPECT_TRUE(Form->FileSave());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_EQ(ReadFile("locked/a.tcl"), "#set x 1\r\n");
+    EXPECT_EQ(QDir(Path("locked")).entryList(QDir::Files), QStringList{"a.tcl"});
 }
 
 TEST_F(MainFormTest, OpeningAndSavingChangesOnlyLineEnds) {

@@ -1,8 +1,10 @@
 // The editor's text rules that need no window: command word file, file encodings and line
 // ends, rich text, keyword help, the help index and manual pages, and the error box's text.
+#include "BlockText.h"
 #include "ErrorBox.h"
 #include "document/RtfText.h"
 #include "document/TextFileCodec.h"
+#include "document/Windows1252.h"
 #include "help/HelpIndex.h"
 #include "help/HelpKeyword.h"
 #include "help/ManPageText.h"
@@ -10,6 +12,7 @@
 
 #include "TestPrinters.h"
 
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,28 +56,90 @@ TEST(TextFileCodec, ByteOrderMarkIsRemembered) {
     EXPECT_EQ(EncodeLines({"set x"}, text.Encoding), QByteArray("\xEF\xBB\xBFset x\r\n"));
 }
 
-TEST(TextFileCodec, AnythingElseIsOneCharacterPerByte) {
+TEST(TextFileCodec, AnythingElseIsOneCharacterPerByteAndComesBackWhole) {
     QByteArray bytes;
     for (int b = 0; b < 256; ++b) {
         if (b != '\r' && b != '\n')
             bytes += char(b);
     }
     const TDecodedText text = DecodeText(bytes);
-    EXPECT_EQ(text.Encoding, TTextEncoding::Latin1);
+    EXPECT_EQ(text.Encoding, TTextEncoding::Windows1252);
     ASSERT_EQ(text.Text.size(), bytes.size());
     EXPECT_EQ(EncodeLines({text.Text}, text.Encoding), bytes + "\r\n");
 }
 
 TEST(TextFileCodec, EveryLineEndsWithCrLf) {
     EXPECT_EQ(EncodeLines({"a", "b"}, TTextEncoding::Utf8), QByteArray("a\r\nb\r\n"));
-    EXPECT_EQ(EncodeLines({"", ""}, TTextEncoding::Latin1), QByteArray("\r\n\r\n"));
+    EXPECT_EQ(EncodeLines({"", ""}, TTextEncoding::Windows1252), QByteArray("\r\n\r\n"));
     EXPECT_EQ(EncodeLines({}, TTextEncoding::Utf8), QByteArray());
 }
 
 TEST(TextFileCodec, EightBitFileRefusesCharactersItCannotHold) {
-    EXPECT_EQ(EncodeLines({QString::fromUtf8("\u20ac")}, TTextEncoding::Latin1), std::nullopt);
-    EXPECT_EQ(EncodeLines({QString::fromUtf8("\u00e9")}, TTextEncoding::Latin1),
-              QByteArray("\xE9\r\n"));
+    EXPECT_EQ(EncodeLines({"a", QString::fromUtf8("\u0151")}, TTextEncoding::Windows1252),
+              std::nullopt);
+    EXPECT_EQ(EncodeLines({QString::fromUtf8("\u00e9\u20ac")}, TTextEncoding::Windows1252),
+              QByteArray("\xE9\x80\r\n"));
+    EXPECT_FALSE(CanEncode({"a", QString::fromUtf8("\u0151")}, TTextEncoding::Windows1252));
+    EXPECT_TRUE(CanEncode({QString::fromUtf8("\u00e9\u20ac\u0178")}, TTextEncoding::Windows1252));
+    EXPECT_TRUE(CanEncode({QString::fromUtf8("\u0151")}, TTextEncoding::Utf8));
+    EXPECT_TRUE(CanEncode({QString::fromUtf8("\u0151")}, TTextEncoding::Utf8WithBom));
+}
+
+TEST(TextFileCodec, EightBitTextIsReadInTheWindowsWesternCodePage) {
+    const TDecodedText text = DecodeText("\x93"
+                                         "caf\xE9\x94 \x80 \x85\x99\x9F\xA0\xFF");
+    EXPECT_EQ(text.Encoding, TTextEncoding::Windows1252);
+    EXPECT_EQ(text.Text,
+              QString::fromUtf8("\u201ccaf\u00e9\u201d \u20ac \u2026\u2122\u0178\u00a0\u00ff"));
+}
+
+TEST(Windows1252, UndefinedBytesAreTheirControlCharactersBothWays) {
+    for (const unsigned char byte : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        EXPECT_EQ(FromWindows1252(byte), QChar(byte)) << int(byte);
+        EXPECT_EQ(EncodeWindows1252(QString(QChar(byte))), QByteArray(1, char(byte))) << int(byte);
+    }
+    // The other control characters of that range have no byte: 0x80 is the euro sign.
+    for (const char16_t c : {u'\u0080', u'\u0093', u'\u009F'})
+        EXPECT_EQ(EncodeWindows1252(QString(QChar(c))), std::nullopt) << int(c);
+}
+
+TEST(Windows1252, EveryByteHasItsOwnCharacter) {
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes += char(b);
+    const QString text = DecodeWindows1252(bytes);
+    ASSERT_EQ(text.size(), 256);
+    EXPECT_EQ(QSet<QChar>(text.begin(), text.end()).size(), 256);
+    EXPECT_EQ(EncodeWindows1252(text), bytes);
+}
+
+TEST(TextFileCodec, TellsWhetherTheLastLineEnds) {
+    EXPECT_TRUE(EndsWithLineBreak("a\nb\n"));
+    EXPECT_TRUE(EndsWithLineBreak("a\r\n"));
+    EXPECT_TRUE(EndsWithLineBreak("a\r"));
+    EXPECT_TRUE(EndsWithLineBreak("\n"));
+    EXPECT_FALSE(EndsWithLineBreak("a\nb"));
+    EXPECT_FALSE(EndsWithLineBreak(""));
+}
+
+TEST(BlockText, CharactersThatWouldBreakTheLineStandInAndComeBack) {
+    const QString line = QString::fromUtf8("set a 1\u2029puts $a\u2028\ufdd0x\ufdd1\u00e9");
+    const QString block = ToBlockText(line);
+    ASSERT_EQ(block.size(), line.size());
+    for (const char16_t breaking : {u'\u2028', u'\u2029', u'\ufdd0', u'\ufdd1', u'\n', u'\r'})
+        EXPECT_FALSE(block.contains(QChar(breaking))) << int(breaking);
+    EXPECT_EQ(block.left(7), "set a 1");
+    EXPECT_EQ(block.mid(8, 7), "puts $a");
+    EXPECT_EQ(FromBlockText(block), line);
+    // Stand-ins are distinct, so each comes back as its own character.
+    EXPECT_EQ(QSet<QChar>({block[7], block[15], block[16], block[18]}).size(), 4);
+}
+
+TEST(BlockText, OrdinaryTextIsLeftAlone) {
+    const QString line = QString::fromUtf8("puts \"caf\u00e9 \U0001F600\"\t\u00a0\ufeff");
+    EXPECT_EQ(ToBlockText(line), line);
+    EXPECT_EQ(FromBlockText(line), line);
+    EXPECT_EQ(ToBlockText(""), "");
 }
 
 TEST(RtfText, RecognisesRichText) {

@@ -6,6 +6,8 @@
 #include "settings/IniFile.h"
 #include "settings/IniText.h"
 
+#include "UnwritableFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -131,6 +133,27 @@ TEST(IniFile, AFileThatCannotBeReadIsNeitherReadNorReplaced) {
     EXPECT_EQ(file.ReadString("Colors", "Commands"), std::nullopt);
     EXPECT_FALSE(file.WriteString("Colors", "Commands", "1"));
     EXPECT_EQ(ReadFile(path + "/inside"), "kept");
+}
+
+TEST(IniFile, FileInAFolderThatTakesNoNewFilesIsRewrittenInPlace) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("quillet.ini");
+    WriteFile(path, "; mine\n[Colors]\nCommands=1\n");
+    const TUnwritableFolder folder(dir.path());
+    if (!folder.Arranged())
+        GTEST_SKIP() << "cannot take away the right to create files in "
+                     << dir.path().toStdString();
+    TIniFile file(path);
+    ASSERT_TRUE(file.WriteString("Colors", "Commands", "2"));
+    EXPECT_EQ(ReadFile(path), "; mine\n[Colors]\nCommands=2\n");
+    TColorSettings settings;
+    settings.Default = 0x123456;
+    ASSERT_TRUE(WriteColorSettings(file, settings));
+    EXPECT_EQ(ReadColorSettings(file), settings);
+    // A file that is not there still cannot be made.
+    TIniFile missing(dir.filePath("other.ini"));
+    EXPECT_FALSE(missing.WriteString("Colors", "Commands", "2"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"quillet.ini"});
 }
 
 TEST(IniFile, NameIsTheFullPath) {
