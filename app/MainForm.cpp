@@ -454,6 +454,9 @@ bool TMainForm::AskToSaveChanges(bool reportSaveFailure) {
 }
 
 void TMainForm::FileNew() {
+    // Clearing the text is no undoable edit: unsaved changes would be gone for good.
+    if (!QuerySaveChanges())
+        return;
     SetDocumentName(Untitled);
     EditorControl->Clear();
     Encoding = TTextEncoding::Utf8;

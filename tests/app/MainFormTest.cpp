@@ -286,18 +286,47 @@ TEST_F(MainFormTest, FailedSaveFromTheCloseQuestionIsNotReportedAndTheWindowStay
     EXPECT_TRUE(Form->IsModified());
 }
 
-TEST_F(MainFormTest, NewDiscardsChangesWithoutAsking) {
+TEST_F(MainFormTest, NewAsksTheSaveQuestionAndCancelKeepsTheText) {
     WriteFile("a.tcl", "a\n");
     Create();
     ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
     MakeModified();
+    Seam->AnswerMessage(QMessageBox::Cancel);
     Form->FileNew();
-    EXPECT_TRUE(Seam->Asked().empty());
-    EXPECT_EQ(Editor().Lines(), QStringList{});
-    EXPECT_EQ(Form->DocumentName(), "Untitled");
-    EXPECT_EQ(Form->windowTitle(), "Untitled - " + ApplicationTitle());
-    EXPECT_FALSE(Form->IsModified());
-    EXPECT_EQ(Form->StatusPanelText(1), "");
+    Seam->AnswerMessage(QMessageBox::Cancel);
+    QTest::keyClick(Editor().TextArea(), Qt::Key_N, Qt::ControlModifier);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    for (const auto& message : messages) {
+        EXPECT_EQ(message.Caption, "Confirm");
+        EXPECT_EQ(message.Text, "Save changes to " + Path("a.tcl") + "?");
+        EXPECT_EQ(message.Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    }
+    EXPECT_EQ(Editor().Lines(), QStringList{"xa"});
+    EXPECT_EQ(Form->DocumentName(), Path("a.tcl"));
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(ReadFile("a.tcl"), "a\n");
+}
+
+TEST_F(MainFormTest, NewAfterNoDiscardsAndAfterYesSavesFirst) {
+    WriteFile("a.tcl", "a\n");
+    Create();
+    for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+        MakeModified();
+        Seam->AnswerMessage(answer);
+        Form->FileNew();
+        EXPECT_EQ(Editor().Lines(), QStringList{});
+        EXPECT_EQ(Form->DocumentName(), "Untitled");
+        EXPECT_EQ(Form->windowTitle(), "Untitled - " + ApplicationTitle());
+        EXPECT_FALSE(Form->IsModified());
+        EXPECT_EQ(Form->StatusPanelText(1), "");
+        EXPECT_EQ(ReadFile("a.tcl"), answer == QMessageBox::Yes ? "xa\r\n" : "a\n");
+    }
+    EXPECT_EQ(Messages().size(), 2u);
+    // An unmodified document is replaced without a question.
+    Form->FileNew();
+    EXPECT_EQ(Messages().size(), 2u);
 }
 
 // --- Save and Save As -----------------------------------------------------------------------
@@ -527,6 +556,7 @@ TEST_F(MainFormTest, CtrlF1LooksUpTheWordAtTheCaret) {
     Editor().SetCaret(4);
     QTest::keyClick(Editor().TextArea(), Qt::Key_F1, Qt::ControlModifier);
     EXPECT_EQ(help.Keywords, (QStringList{"puts", "puts", "puts"}));
+    Seam->AnswerMessage(QMessageBox::No);
     Form->FileNew();
     Type("x");
     Form->Action1Execute();
@@ -733,6 +763,7 @@ TEST_F(MainFormTest, EnterIndentsTheNewLineByTabsAndBraces) {
     Type("}");
     QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
     EXPECT_EQ(Editor().LineText(2), "\t");
+    Seam->AnswerMessage(QMessageBox::No);
     Form->FileNew();
     Type("    set x");
     QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
