@@ -772,6 +772,17 @@ TEST_F(MainFormTest, EnterIndentsTheNewLineByTabsAndBraces) {
     EXPECT_EQ(Editor().LineText(2), "");
 }
 
+TEST(QuilletApplication, IsNamedWithoutADisplayNameThatCaptionsWouldCarry) {
+    EXPECT_EQ(QCoreApplication::applicationName(), "Quillet");
+    // Qt appends a display name set of its own to every other window's caption ("Run - ...");
+    // without one, the display name just follows the application's name.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("Quillet probe"));
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(name);
+    EXPECT_EQ(displayName, "Quillet probe");
+}
+
 TEST_F(MainFormTest, ExceptionFromAnEventHandlerIsShownInTheErrorBox) {
     struct TThrower : QObject {
         bool event(QEvent*) override { throw std::runtime_error("Something went wrong"); }
