@@ -772,6 +772,32 @@ TEST_F(MainFormTest, EnterIndentsTheNewLineByTabsAndBraces) {
     EXPECT_EQ(Editor().LineText(2), "");
 }
 
+TEST_F(MainFormTest, EnterReleasedWithoutItsPressLeavesTheDocumentAlone) {
+    Create();
+    Type("proc p {} {\nputs x");
+    ASSERT_EQ(Editor().Lines(), (QStringList{"proc p {} {", "\tputs x"}));
+    // Ctrl+S, a name typed into the save dialog and Enter: the dialog takes the key's press and
+    // closes, so its release reaches the editor.
+    Seam->AnswerSaveFile(Path("p.tcl"));
+    QTest::keyClick(Editor().TextArea(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(Form->DocumentName(), Path("p.tcl"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Editor().TextArea(), &release);
+    EXPECT_EQ(Editor().Lines(), (QStringList{"proc p {} {", "\tputs x"}));
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_EQ(ReadFile("p.tcl"), "proc p {} {\r\n\tputs x\r\n");
+
+    // A press whose release went elsewhere, because the focus left in between, is forgotten.
+    Editor().SetCaret(Editor().LineStart(1) - 1); // after the brace
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(Editor().TextArea(), &press);
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(Editor().TextArea(), &focusOut);
+    QApplication::sendEvent(Editor().TextArea(), &release);
+    QApplication::sendEvent(Editor().TextArea(), &release);
+    EXPECT_EQ(Editor().Lines(), (QStringList{"proc p {} {", "", "\tputs x"}));
+}
+
 TEST(QuilletApplication, IsNamedWithoutADisplayNameThatCaptionsWouldCarry) {
     EXPECT_EQ(QCoreApplication::applicationName(), "Quillet");
     // Qt appends a display name set of its own to every other window's caption ("Run - ...");
