@@ -798,6 +798,25 @@ TEST_F(MainFormTest, EnterReleasedWithoutItsPressLeavesTheDocumentAlone) {
     EXPECT_EQ(Editor().Lines(), (QStringList{"proc p {} {", "", "\tputs x"}));
 }
 
+TEST_F(MainFormTest, ExceptionFromACommandIsShownWhereTheCommandRuns) {
+    Create();
+    Form->OnRunWindow = [] { throw std::runtime_error("The Run window failed"); };
+    Form->OnAboutBox = [] { throw 42; };
+    // Triggered directly, not through an event: nothing but the command's own boundary can
+    // catch what it raises.
+    EXPECT_NO_THROW(Form->findChild<QAction*>("Run1")->trigger());
+    EXPECT_NO_THROW(Form->findChild<QAction*>("HelpAboutItem")->trigger());
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].Text, "The Run window failed.");
+    EXPECT_EQ(messages[0].Caption, ApplicationTitle());
+    EXPECT_EQ(messages[0].Icon, QMessageBox::Critical);
+    EXPECT_EQ(messages[1].Text, "Unknown error.");
+    // The window goes on working.
+    Type("set x 1");
+    EXPECT_EQ(Editor().Lines(), QStringList{"set x 1"});
+}
+
 TEST(QuilletApplication, IsNamedWithoutADisplayNameThatCaptionsWouldCarry) {
     EXPECT_EQ(QCoreApplication::applicationName(), "Quillet");
     // Qt appends a display name set of its own to every other window's caption ("Run - ...");
