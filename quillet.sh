@@ -4,6 +4,8 @@
 #   ./quillet.sh test         install what is missing, build, run every test (also the library's
 #                             tests under AddressSanitizer and UndefinedBehaviorSanitizer)
 set -euo pipefail
+# File names on the command line are the caller's: relative ones mean the caller's directory.
+CALLER_DIR=$PWD
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev tcl8.6 tcl8.6-dev
@@ -35,6 +37,9 @@ build() { # build <dir> <cmake options...>
 case "${1:-}" in
 run)
     shift
+    if [ $# -gt 0 ] && [ -n "$1" ] && [ "${1:0:1}" != / ]; then
+        set -- "$CALLER_DIR/$1" "${@:2}"
+    fi
     install_missing
     build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF
     # cmds.dat is read from the current directory; the build puts it beside the program.

@@ -2,6 +2,7 @@
 
 #include "AppTitle.h"
 #include "ModalSeam.h"
+#include "TclLibraryVersion.h"
 #include "sysinfo/MemoryFigures.h"
 #include "sysinfo/MemoryStatus.h"
 #include "widgets/DialogFont.h"
@@ -133,7 +134,10 @@ void TAboutBox::CentreOnScreen() {
 }
 
 void TAboutBox::FormCreate() {
-    Label1->setText(ApplicationTitle() + QStringLiteral(" with TCL 8.0"));
+    const QString tclVersion = LoadedTclVersion();
+    Label1->setText(tclVersion.isEmpty()
+                        ? ApplicationTitle()
+                        : ApplicationTitle() + QStringLiteral(" with Tcl ") + tclVersion);
     ShowMemoryStatus(QueryMemoryStatus());
 }
 

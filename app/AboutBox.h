@@ -12,7 +12,8 @@ struct TMemoryStatus;
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    // Fills the title line and the memory figures of this machine.
+    // Fills the title line, naming the Tcl library in use, and the memory figures of this
+    // machine.
     explicit TAboutBox(QWidget* parent = nullptr);
 
     // Shows status in PhysMem and FreeRes, with the thousands separator of the default locale.

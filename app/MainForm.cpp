@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AppTitle.h"
+#include "CommandGuard.h"
 #include "ErrorBox.h"
 #include "ModalSeam.h"
 #include "RichEdit.h"
@@ -108,7 +109,7 @@ QAction* TMainForm::NewCommand(const char* name, const QString& text, const QStr
     action->setShortcuts(keys);
     if (image)
         action->setIcon(ToolbarImage(*image));
-    connect(action, &QAction::triggered, this, slot);
+    connect(action, &QAction::triggered, this, Guarded(this, slot));
     return action;
 }
 
@@ -126,7 +127,7 @@ void TMainForm::CreateActions() {
     FileOpenButton->setObjectName("FileOpenButton");
     FileOpenButton->setToolTip("Open and highlight a file");
     FileOpenButton->setStatusTip("Open and highlight a file");
-    connect(FileOpenButton, &QAction::triggered, this, &TMainForm::FileOpen);
+    connect(FileOpenButton, &QAction::triggered, this, Guarded(this, &TMainForm::FileOpen));
     FileSaveCmd = NewCommand("FileSaveCmd", "&Save", "Save current file", &TMainForm::FileSave,
                              {K(Qt::Key_F2), K(Qt::CTRL | Qt::Key_S)}, I::Save);
     FileSaveAsCmd = NewCommand("FileSaveAsCmd", "Save &As...", "Save current file under a new name",
@@ -454,6 +455,9 @@ bool TMainForm::AskToSaveChanges(bool reportSaveFailure) {
 }
 
 void TMainForm::FileNew() {
+    // Clearing the text is no undoable edit: unsaved changes would be gone for good.
+    if (!QuerySaveChanges())
+        return;
     SetDocumentName(Untitled);
     EditorControl->Clear();
     Encoding = TTextEncoding::Utf8;

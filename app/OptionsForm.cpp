@@ -3,6 +3,7 @@
 #include "ErrorBox.h"
 
 #include "AppTitle.h"
+#include "CommandGuard.h"
 #include "ModalSeam.h"
 #include "settings/IniFile.h"
 #include "widgets/ColorShape.h"
@@ -108,14 +109,14 @@ TSampleLabel* TOptionsForm::AddSampleLabel(const QString& caption, int row) {
 }
 
 void TOptionsForm::ConnectControls() {
-    connect(Shape1, &TColorShape::MouseDown, this, &TOptionsForm::Shape1MouseDown);
-    connect(Label3, &TSampleLabel::Clicked, this, &TOptionsForm::Label3Click);
-    connect(Label6, &TSampleLabel::Clicked, this, &TOptionsForm::Label6Click);
-    connect(Label4, &TSampleLabel::Clicked, this, &TOptionsForm::Label4Click);
-    connect(Label10, &TSampleLabel::Clicked, this, &TOptionsForm::Label10Click);
-    connect(Label8, &TSampleLabel::Clicked, this, &TOptionsForm::Label8Click);
-    connect(Button1, &QPushButton::clicked, this, &TOptionsForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TOptionsForm::Button2Click);
+    connect(Shape1, &TColorShape::MouseDown, this, Guarded(this, &TOptionsForm::Shape1MouseDown));
+    connect(Label3, &TSampleLabel::Clicked, this, Guarded(this, &TOptionsForm::Label3Click));
+    connect(Label6, &TSampleLabel::Clicked, this, Guarded(this, &TOptionsForm::Label6Click));
+    connect(Label4, &TSampleLabel::Clicked, this, Guarded(this, &TOptionsForm::Label4Click));
+    connect(Label10, &TSampleLabel::Clicked, this, Guarded(this, &TOptionsForm::Label10Click));
+    connect(Label8, &TSampleLabel::Clicked, this, Guarded(this, &TOptionsForm::Label8Click));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TOptionsForm::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, &TOptionsForm::Button2Click));
 }
 
 std::array<TSampleLabel*, 5> TOptionsForm::Samples() const {

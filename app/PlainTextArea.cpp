@@ -3,15 +3,32 @@
 #include "BlockText.h"
 
 #include <QDragEnterEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 
 TPlainTextArea::TPlainTextArea(QWidget* parent)
     : QPlainTextEdit(parent) {}
 
+void TPlainTextArea::keyPressEvent(QKeyEvent* event) {
+    PressedKeys.insert(event->key());
+    QPlainTextEdit::keyPressEvent(event);
+}
+
 void TPlainTextArea::keyReleaseEvent(QKeyEvent* event) {
     QPlainTextEdit::keyReleaseEvent(event);
-    if (OnKeyUp)
-        OnKeyUp(event->key(), event->isAutoRepeat());
+    const int key = event->key();
+    // A held key repeats as press and release pairs; only its last release ends the keystroke.
+    const bool pressedHere =
+        event->isAutoRepeat() ? PressedKeys.contains(key) : PressedKeys.remove(key);
+    if (pressedHere && OnKeyUp)
+        OnKeyUp(key, event->isAutoRepeat());
+}
+
+void TPlainTextArea::focusOutEvent(QFocusEvent* event) {
+    // A key held while the focus leaves is released elsewhere.
+    PressedKeys.clear();
+    QPlainTextEdit::focusOutEvent(event);
 }
 
 void TPlainTextArea::dragEnterEvent(QDragEnterEvent* event) {

@@ -5,7 +5,10 @@
 #include <exception>
 
 TQuilletApplication::TQuilletApplication(int& argc, char** argv)
-    : QApplication(argc, argv) {}
+    : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Quillet"));
+    setApplicationVersion(QStringLiteral("1.0.0"));
+}
 
 bool TQuilletApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -1,7 +1,6 @@
 #include "Startup.h"
 
 #include "AboutBox.h"
-#include "AppTitle.h"
 #include "ErrorBox.h"
 #include "MainForm.h"
 #include "ModalSeam.h"
@@ -91,6 +90,5 @@ int StartQuillet(const QStringList& arguments) {
 
 int RunQuillet(int argc, char* argv[]) {
     TQuilletApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(ApplicationTitle());
     return StartQuillet(QApplication::arguments().mid(1));
 }

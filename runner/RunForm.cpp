@@ -1,5 +1,6 @@
 #include "RunForm.h"
 
+#include "CommandGuard.h"
 #include "ErrorBox.h"
 #include "LinePane.h"
 #include "MainForm.h"
@@ -91,9 +92,9 @@ void TRunForm::CreateLayout() {
     Button2->setGeometry(432, 352, 75, 25);
     for (QPushButton* button : {Button1, Button2, Button3})
         button->setAutoDefault(false); // Enter belongs to the script, not to a button
-    connect(Button1, &QPushButton::clicked, this, &TRunForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TRunForm::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TRunForm::Button3Click);
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button3Click));
 
     setTabOrder(Memoout, Memoerr);
     setTabOrder(Memoerr, Button1);

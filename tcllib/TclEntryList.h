@@ -51,6 +51,8 @@ TSLC_DECLARED(DeleteTimerHandler, Tcl_DeleteTimerHandler, tkRequired)
 TSLC_DECLARED(SplitList, Tcl_SplitList, tkRequired)
 TSLC_DECLARED(Merge, Tcl_Merge, tkRequired)
 TSLC_DECLARED(Init, Tcl_Init, tkRequired)
+/* Since Tcl 8.1; an older library tells its version by tcl_version alone. */
+TSLC_DECLARED(GetVersion, Tcl_GetVersion, tkOptional)
 TSLC_DECLARED(Free, Tcl_Free, tkRequired)
 TSLC_DECLARED(Alloc, Tcl_Alloc, tkAllocOrMallocEvent)
 TSLC_DECLARED(DeleteAssocData, Tcl_DeleteAssocData, tkRequired)

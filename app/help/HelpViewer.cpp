@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "CommandGuard.h"
 #include "ManPageFile.h"
 #include "ManPageText.h"
 #include "ModalSeam.h"
@@ -39,9 +40,10 @@ THelpViewer::THelpViewer(const QString& indexFile, const QStringList& manDirs, Q
     layout->addWidget(MessageLabel);
     layout->addLayout(columns);
 
-    connect(Filter, &QLineEdit::textChanged, this, &THelpViewer::FilterKeywords);
-    connect(Keywords, &QListWidget::itemActivated, this, &THelpViewer::KeywordChosen);
-    connect(Keywords, &QListWidget::itemClicked, this, &THelpViewer::KeywordChosen);
+    connect(Filter, &QLineEdit::textChanged, this, Guarded(this, &THelpViewer::FilterKeywords));
+    connect(Keywords, &QListWidget::itemActivated, this,
+            Guarded(this, &THelpViewer::KeywordChosen));
+    connect(Keywords, &QListWidget::itemClicked, this, Guarded(this, &THelpViewer::KeywordChosen));
 }
 
 void THelpViewer::ShowContents() {

@@ -1,5 +1,7 @@
 #include "TclSyntax.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsControlOrBlank(QChar c) {
@@ -45,15 +47,34 @@ void CommandAtLineStart(QStringView line, QStringView trimmed, const TCommandWor
     MarkEveryCommandWord(line, trimmed, words, 0, out);
 }
 
+// Where the line's trailing run of blanks and control characters begins.
+qsizetype VisibleEnd(QStringView line) {
+    qsizetype end = line.size();
+    while (end > 0 && IsControlOrBlank(line[end - 1]))
+        --end;
+    return end;
+}
+
+// The text after position from, trimmed, given where the line's trailing run begins: every rest
+// of the line ends in that same run, so it is found once per line rather than once per
+// separator, which would make a long trailing run cost its length for every separator.
+QStringView TrimmedRest(QStringView line, qsizetype from, qsizetype visibleEnd) {
+    qsizetype begin = from;
+    while (begin < visibleEnd && IsControlOrBlank(line[begin]))
+        ++begin;
+    return line.mid(begin, std::max<qsizetype>(visibleEnd - begin, 0));
+}
+
 void CommandsAfterSeparators(QStringView line, const TCommandWords& words,
                              std::vector<THighlightSpan>& out) {
+    const qsizetype visibleEnd = VisibleEnd(line);
     // The first character is never a separator: a line that starts with "[" is left alone.
     for (qsizetype p = 1; p < line.size(); ++p) {
         const QChar c = line[p];
         if ((c != u'[' && c != u'{' && c != u';') || EscapedAt(line, p))
             continue;
-        const QStringView rest = line.mid(p + 1);
-        MarkEveryCommandWord(rest, TrimControl(rest), words, int(p + 1), out);
+        MarkEveryCommandWord(line.mid(p + 1), TrimmedRest(line, p + 1, visibleEnd), words,
+                             int(p + 1), out);
     }
 }
 
@@ -86,13 +107,7 @@ void CommentLine(QStringView line, std::vector<THighlightSpan>& out) {
 } // namespace
 
 QStringView TrimControl(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsControlOrBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsControlOrBlank(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin);
+    return TrimmedRest(text, 0, VisibleEnd(text));
 }
 
 std::optional<THighlightSpan> MarkCommandWord(QStringView locate, QStringView test,

@@ -288,18 +288,47 @@ TEST_F(MainFormTest, FailedSaveFromTheCloseQuestionIsNotReportedAndTheWindowStay
     EXPECT_TRUE(Form->IsModified());
 }
 
-TEST_F(MainFormTest, NewDiscardsChangesWithoutAsking) {
+TEST_F(MainFormTest, NewAsksTheSaveQuestionAndCancelKeepsTheText) {
     WriteFile("a.tcl", "a\n");
     Create();
     ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
     MakeModified();
+    Seam->AnswerMessage(QMessageBox::Cancel);
     Form->FileNew();
-    EXPECT_TRUE(Seam->Asked().empty());
-    EXPECT_EQ(Editor().Lines(), QStringList{});
-    EXPECT_EQ(Form->DocumentName(), "Untitled");
-    EXPECT_EQ(Form->windowTitle(), "Untitled - " + ApplicationTitle());
-    EXPECT_FALSE(Form->IsModified());
-    EXPECT_EQ(Form->StatusPanelText(1), "");
+    Seam->AnswerMessage(QMessageBox::Cancel);
+    QTest::keyClick(Editor().TextArea(), Qt::Key_N, Qt::ControlModifier);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    for (const auto& message : messages) {
+        EXPECT_EQ(message.Caption, "Confirm");
+        EXPECT_EQ(message.Text, "Save changes to " + Path("a.tcl") + "?");
+        EXPECT_EQ(message.Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    }
+    EXPECT_EQ(Editor().Lines(), QStringList{"xa"});
+    EXPECT_EQ(Form->DocumentName(), Path("a.tcl"));
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(ReadFile("a.tcl"), "a\n");
+}
+
+TEST_F(MainFormTest, NewAfterNoDiscardsAndAfterYesSavesFirst) {
+    WriteFile("a.tcl", "a\n");
+    Create();
+    for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        ASSERT_TRUE(Form->LoadDocument(Path("a.tcl")));
+        MakeModified();
+        Seam->AnswerMessage(answer);
+        Form->FileNew();
+        EXPECT_EQ(Editor().Lines(), QStringList{});
+        EXPECT_EQ(Form->DocumentName(), "Untitled");
+        EXPECT_EQ(Form->windowTitle(), "Untitled - " + ApplicationTitle());
+        EXPECT_FALSE(Form->IsModified());
+        EXPECT_EQ(Form->StatusPanelText(1), "");
+        EXPECT_EQ(ReadFile("a.tcl"), answer == QMessageBox::Yes ? "xa\r\n" : "a\n");
+    }
+    EXPECT_EQ(Messages().size(), 2u);
+    // An unmodified document is replaced without a question.
+    Form->FileNew();
+    EXPECT_EQ(Messages().size(), 2u);
 }
 
 // --- Save and Save As -----------------------------------------------------------------------
@@ -707,6 +736,7 @@ TEST_F(MainFormTest, CtrlF1LooksUpTheWordAtTheCaret) {
     Editor().SetCaret(4);
     QTest::keyClick(Editor().TextArea(), Qt::Key_F1, Qt::ControlModifier);
     EXPECT_EQ(help.Keywords, (QStringList{"puts", "puts", "puts"}));
+    Seam->AnswerMessage(QMessageBox::No);
     Form->FileNew();
     Type("x");
     Form->Action1Execute();
@@ -913,12 +943,69 @@ TEST_F(MainFormTest, EnterIndentsTheNewLineByTabsAndBraces) {
     Type("}");
     QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
     EXPECT_EQ(Editor().LineText(2), "\t");
+    Seam->AnswerMessage(QMessageBox::No);
     Form->FileNew();
     Type("    set x");
     QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
     EXPECT_EQ(Editor().LineText(1), "");
     QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
     EXPECT_EQ(Editor().LineText(2), "");
+}
+
+TEST_F(MainFormTest, EnterReleasedWithoutItsPressLeavesTheDocumentAlone) {
+    Create();
+    Type("proc p {} {\nputs x");
+    ASSERT_EQ(Editor().Lines(), (QStringList{"proc p {} {", "\tputs x"}));
+    // Ctrl+S, a name typed into the save dialog and Enter: the dialog takes the key's press and
+    // closes, so its release reaches the editor.
+    Seam->AnswerSaveFile(Path("p.tcl"));
+    QTest::keyClick(Editor().TextArea(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(Form->DocumentName(), Path("p.tcl"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Editor().TextArea(), &release);
+    EXPECT_EQ(Editor().Lines(), (QStringList{"proc p {} {", "\tputs x"}));
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_EQ(ReadFile("p.tcl"), "proc p {} {\r\n\tputs x\r\n");
+
+    // A press whose release went elsewhere, because the focus left in between, is forgotten.
+    Editor().SetCaret(Editor().LineStart(1) - 1); // after the brace
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(Editor().TextArea(), &press);
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(Editor().TextArea(), &focusOut);
+    QApplication::sendEvent(Editor().TextArea(), &release);
+    QApplication::sendEvent(Editor().TextArea(), &release);
+    EXPECT_EQ(Editor().Lines(), (QStringList{"proc p {} {", "", "\tputs x"}));
+}
+
+TEST_F(MainFormTest, ExceptionFromACommandIsShownWhereTheCommandRuns) {
+    Create();
+    Form->OnRunWindow = [] { throw std::runtime_error("The Run window failed"); };
+    Form->OnAboutBox = [] { throw 42; };
+    // Triggered directly, not through an event: nothing but the command's own boundary can
+    // catch what it raises.
+    EXPECT_NO_THROW(Form->findChild<QAction*>("Run1")->trigger());
+    EXPECT_NO_THROW(Form->findChild<QAction*>("HelpAboutItem")->trigger());
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].Text, "The Run window failed.");
+    EXPECT_EQ(messages[0].Caption, ApplicationTitle());
+    EXPECT_EQ(messages[0].Icon, QMessageBox::Critical);
+    EXPECT_EQ(messages[1].Text, "Unknown error.");
+    // The window goes on working.
+    Type("set x 1");
+    EXPECT_EQ(Editor().Lines(), QStringList{"set x 1"});
+}
+
+TEST(QuilletApplication, IsNamedWithoutADisplayNameThatCaptionsWouldCarry) {
+    EXPECT_EQ(QCoreApplication::applicationName(), "Quillet");
+    // Qt appends a display name set of its own to every other window's caption ("Run - ...");
+    // without one, the display name just follows the application's name.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("Quillet probe"));
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(name);
+    EXPECT_EQ(displayName, "Quillet probe");
 }
 
 TEST_F(MainFormTest, ExceptionFromAnEventHandlerIsShownInTheErrorBox) {

@@ -101,6 +101,42 @@ TEST(HighlightLine, NoWordsNoCommands) {
     EXPECT_EQ(HighlightLine(QStringLiteral("set x $y"), {}), (Spans{{C::Variable, 6, 2}}));
 }
 
+// Lines with many separators and long runs of blanks and control characters: the runs after
+// the last visible character never count as text after a word, the runs right after a separator
+// belong to the span.
+TEST(HighlightLine, SeparatorsBeforeLongRunsOfBlanksAndControlCharacters) {
+    const int pairs = 1000;
+    for (const QString& run :
+         {QString(1000, u' '), QString(1000, u'\x01'), QStringLiteral(" \t\x1f").repeated(400)}) {
+        // "x[set a[set a...": every "[" colours the word after it and its blank.
+        Spans expected;
+        for (int i = 0; i < pairs; ++i)
+            expected.push_back({C::Command, 2 + 6 * i, 4});
+        EXPECT_EQ(HighlightLine(
+                      QStringLiteral("x") + QStringLiteral("[set a").repeated(pairs) + run, Words),
+                  expected);
+        // The last word has only the trailing run after its blank: not coloured.
+        expected.pop_back();
+        EXPECT_EQ(HighlightLine(QStringLiteral("x") + QStringLiteral("[set a").repeated(pairs - 1) +
+                                    QStringLiteral("[set ") + run,
+                                Words),
+                  expected);
+        // "x[a[a...": nothing to colour however long the line.
+        EXPECT_EQ(
+            HighlightLine(QStringLiteral("x") + QStringLiteral("[a").repeated(pairs) + run, Words),
+            Spans{});
+        // A run between a separator and the word belongs to the span; a run before the line's
+        // first word, to the first word's span.
+        EXPECT_EQ(HighlightLine(
+                      run + QStringLiteral("puts [") + run + QStringLiteral("set a]") + run, Words),
+                  (Spans{{C::Command, 0, int(run.size()) + 5},
+                         {C::Command, int(run.size()) + 6, int(run.size()) + 4}}));
+        // Separators inside the trailing run's reach: ";" followed by the run alone.
+        EXPECT_EQ(HighlightLine(QStringLiteral("set a;") + run + QStringLiteral(";") + run, Words),
+                  (Spans{{C::Command, 0, 4}}));
+    }
+}
+
 TEST(MarkCommandWord, SpanRunsFromStartOverLeadingTextWordAndBlank) {
     EXPECT_EQ(MarkCommandWord(u"  set x", u"set x", u"set", 10),
               (THighlightSpan{C::Command, 10, 6}));

@@ -1,9 +1,11 @@
-// The About box: its title line, the memory figures as the locale groups them, and how it is
-// shown and closed.
+// The About box: its title line with the Tcl library in use, the memory figures as the locale
+// groups them, and how it is shown and closed.
 
 #include "AboutBox.h"
 #include "AppTitle.h"
 #include "ModalSeam.h"
+#include "TclLibraryVersion.h"
+#include "TclTk.h"
 #include "sysinfo/MemoryFigures.h"
 #include "sysinfo/MemoryStatus.h"
 
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <utility>
 
 namespace {
 
@@ -57,11 +60,55 @@ private:
 class AboutBoxTest : public QObject {
     Q_OBJECT
 private slots:
-    void titleLine() {
-        TAboutBox box;
-        QCOMPARE(box.windowTitle(), "About RichEdit");
-        QCOMPARE(box.Label1->text(), ApplicationTitle() + " with TCL 8.0");
-        QVERIFY(box.Label1->font().bold());
+    void titleLineNamesTheTclLibraryInUse() {
+        QVERIFY(!tslc::TclLoaded());
+        {
+            TAboutBox box;
+            QCOMPARE(box.windowTitle(), "About RichEdit");
+            QCOMPARE(box.Label1->text(), ApplicationTitle());
+            QVERIFY(box.Label1->font().bold());
+        }
+        tslc::LoadTcl();
+        struct TUnload {
+            ~TUnload() { tslc::UnloadTcl(); }
+        } unload;
+        // The library's own word for its version, asked of an interpreter.
+        Tcl_Interp* interp = tslc::Tcl.CreateInterp();
+        const QString patchLevel =
+            QString::fromUtf8(tslc::Tcl.GetVar(interp, "tcl_patchLevel", TCL_GLOBAL_ONLY));
+        tslc::Tcl.DeleteInterp(interp);
+        QVERIFY(QRegularExpression("^\\d+\\.\\d+[.ab]\\d+$").match(patchLevel).hasMatch());
+        {
+            TAboutBox box;
+            QCOMPARE(box.Label1->text(), ApplicationTitle() + " with Tcl " + patchLevel);
+        }
+        // A library too old to tell its patch level gives its major and minor version.
+        const auto getVersion = std::exchange(tslc::Tcl.GetVersion, nullptr);
+        TAboutBox oldLibraryBox;
+        tslc::Tcl.GetVersion = getVersion;
+        QCOMPARE(oldLibraryBox.Label1->text(),
+                 ApplicationTitle() + QStringLiteral(" with Tcl %1.%2")
+                                          .arg(tslc::TclMajorVersion)
+                                          .arg(tslc::TclMinorVersion));
+    }
+
+    void versionTextAsTclWritesIt_data() {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("patchLevel");
+        QTest::addColumn<int>("releaseType");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("final") << 8 << 6 << 13 << int(TCL_FINAL_RELEASE) << "8.6.13";
+        QTest::newRow("alpha") << 8 << 7 << 5 << int(TCL_ALPHA_RELEASE) << "8.7a5";
+        QTest::newRow("beta") << 9 << 0 << 1 << int(TCL_BETA_RELEASE) << "9.0b1";
+    }
+
+    void versionTextAsTclWritesIt() {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, patchLevel);
+        QFETCH(int, releaseType);
+        QTEST(TclVersionText(major, minor, patchLevel, releaseType), "text");
     }
 
     void figuresAreNeverCutShort() {

@@ -2,6 +2,7 @@
 // Save Result, the interpreter's state across runs, start-up, and the guards while a script waits.
 
 #include "RunForm.h"
+#include "AppTitle.h"
 #include "LinePane.h"
 #include "MainForm.h"
 #include "RichEdit.h"
@@ -10,6 +11,8 @@
 #include "Startup.h"
 #include "TestPrinters.h"
 
+#include "Exceptions.h"
+#include "TTcl.h"
 #include "TclTk.h"
 
 #include <QApplication>
@@ -142,6 +145,24 @@ TEST_F(RunWindow, SyntaxErrorShowsTheBannerAndTclsMessage) {
     EXPECT_EQ(lines[0], "****** ERROR *******");
     EXPECT_EQ(lines[1], "missing close-bracket");
     EXPECT_EQ(PaneLines(Run->Memoout).last(), "Done.");
+}
+
+TEST_F(RunWindow, ComponentFailureDuringARunIsShownWhereTheButtonRuns) {
+    Run->Tcl1->OnBeforeEval = [](tslc::TTcl*) {
+        throw tslc::ETclError("The interpreter cannot evaluate");
+    };
+    Main->Editor()->SetLines({"puts first"});
+    // Pressed directly, not through an event: only the button's own boundary can catch it.
+    EXPECT_NO_THROW(Run->Button1->click());
+    Run->Tcl1->OnBeforeEval = nullptr;
+    const auto messages = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Text, "The interpreter cannot evaluate.");
+    EXPECT_EQ(messages[0].Caption, ApplicationTitle());
+    EXPECT_FALSE(Run->IsRunning());
+    EXPECT_TRUE(PaneLines(Run->Memoout).isEmpty());
+    RunScript({"puts again"});
+    EXPECT_EQ(PaneLines(Run->Memoout).first(), "again");
 }
 
 TEST_F(RunWindow, ManyLinesArriveInOrder) {
