@@ -41,6 +41,14 @@ void UseUtf8(TTclChannel* channel) {
         Tcl.SetChannelOption(nullptr, handle, "-encoding", "utf-8");
 }
 
+// A script may close a standard channel; every run starts with all three open.
+void Reopen(TTclChannel* channel) {
+    if (channel->Active())
+        return;
+    channel->SetActive(true);
+    UseUtf8(channel);
+}
+
 } // namespace
 
 TRunForm::TRunForm(QWidget* parent)
@@ -195,6 +203,8 @@ void TRunForm::RunScript() {
     Memoout->Clear();
     Memoerr->Clear();
     Tcl1->SetActive(true);
+    for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
+        Reopen(channel);
     const QString script = MainForm ? MainForm->ScriptText() : QString();
     const bool succeeded = Tcl1->Eval(script.toStdString());
     FlushScriptChannels();

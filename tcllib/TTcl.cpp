@@ -81,29 +81,35 @@ TTcl::TTcl(TComponent* owner)
 }
 
 // Destruction closes without the close events. The children withdraw their registrations from
-// the served interpreters before those are deleted.
+// the served interpreters before those are deleted. Announcing the destruction has unlinked the
+// children and the channels: the channels are let go at once, while a handler can free none of
+// them, and the children linked again, so that a child freed meanwhile (a command that frees
+// itself once it is installed nowhere, or one freed by a sibling) still leaves the lists.
 TTcl::~TTcl() {
     BeginDestroy();
     {
         TLibraryLockGuard lock(LibraryLock());
         EraseAll(LiveComponents(), this);
     }
+    for (TTclChannel* channel : FChannels)
+        ForgetChannel(channel);
+    FChannels.clear();
+    for (auto* list : {&FCommands, &FTraces})
+        for (TTclInstallable* child : *list)
+            child->FreeNotification(this);
     const std::vector<Tcl_Interp*> served = FServed;
     for (Tcl_Interp* interp : served)
         for (auto* list : {&FCommands, &FTraces}) {
             const std::vector<TTclInstallable*> children = *list;
             for (TTclInstallable* child : children)
                 if (Holds(*list, child))
-                    child->UninstallFrom(interp);
+                    UninstallChild(*list, child, interp);
         }
     while (!FServed.empty())
         DetachInterp(FServed.back());
     DetachInterp(FInterp);
     FreeChildren(FCommands);
     FreeChildren(FTraces);
-    for (TTclChannel* channel : FChannels)
-        RemoveFreeNotification(channel);
-    FChannels.clear();
 }
 
 void TTcl::SetActive(bool active) {
@@ -448,24 +454,28 @@ void TTcl::AddChild(std::vector<TTclInstallable*>& list, TTclInstallable* child,
     child->FreeNotification(this);
 }
 
-// UninstallFrom may free the child; it is then touched no further (its destruction has taken
-// it out of the list).
 void TTcl::RemoveChild(std::vector<TTclInstallable*>& list, TTclInstallable* child) {
     if (!child || !Holds(list, child))
         return;
-    TDestroyGuard guard(*child);
     const std::vector<Tcl_Interp*> served = FServed;
-    for (Tcl_Interp* interp : served) {
-        if (interp)
-            child->UninstallFrom(interp);
-        if (guard.Destroyed()) {
-            EraseAll(list, child);
+    for (Tcl_Interp* interp : served)
+        if (interp && !UninstallChild(list, child, interp))
             return;
-        }
-    }
     child->FParent = nullptr;
     RemoveFreeNotification(child);
     EraseAll(list, child);
+}
+
+// UninstallFrom may free the child; it is then touched no further and leaves the list here, in
+// case its destruction did not tell this component. False when the child is gone.
+bool TTcl::UninstallChild(std::vector<TTclInstallable*>& list, TTclInstallable* child,
+                          Tcl_Interp* interp) {
+    TDestroyGuard guard(*child);
+    child->UninstallFrom(interp);
+    if (!guard.Destroyed())
+        return true;
+    EraseAll(list, child);
+    return false;
 }
 
 void TTcl::FreeChildren(std::vector<TTclInstallable*>& list) {
@@ -510,11 +520,13 @@ TTclChannel* TTcl::Channels(int index) const {
     return FChannels[static_cast<std::size_t>(index)];
 }
 
+// A listed channel that opens later registers itself in the served interpreters.
 void TTcl::AddChannel(TTclChannel* channel) {
     if (!channel || Holds(FChannels, channel))
         return;
     FChannels.push_back(channel);
     channel->FreeNotification(this);
+    channel->FListedBy.push_back(this);
     const std::vector<Tcl_Interp*> served = FServed;
     for (Tcl_Interp* interp : served)
         channel->BindInterp(interp);
@@ -524,7 +536,31 @@ void TTcl::RemoveChannel(TTclChannel* channel) {
     if (!channel || !Holds(FChannels, channel))
         return;
     EraseAll(FChannels, channel);
+    ForgetChannel(channel);
+}
+
+void TTcl::ForgetChannel(TTclChannel* channel) {
     RemoveFreeNotification(channel);
+    EraseAll(channel->FListedBy, this);
+}
+
+// Tcl gives the standard channels to an interpreter only when it first looks one up; a stand-in
+// that opens later, or again after a script closed it, is registered in the trusted interpreters
+// of every component, as a new interpreter would find it.
+void TTcl::ServeStandardChannel(TTclChannel* channel) {
+    std::vector<TTcl*> components;
+    {
+        TLibraryLockGuard lock(LibraryLock());
+        components = LiveComponents();
+    }
+    for (TTcl* component : components) {
+        if (component->IsDestroying())
+            continue;
+        const std::vector<Tcl_Interp*> served = component->FServed;
+        for (Tcl_Interp* interp : served)
+            if (interp && !Tcl.IsSafe(interp))
+                channel->BindInterp(interp);
+    }
 }
 
 void TTcl::ReadChannels(const std::vector<std::string>& names) {

@@ -94,7 +94,8 @@ public:
     virtual int InstallCommand(TTclInstallable* command, Tcl_Interp* interp);
     virtual int InstallTrace(TTclInstallable* trace, Tcl_Interp* interp);
 
-    // The channels registered in every interpreter the component prepares (not owned).
+    // The channels registered in every interpreter the component prepares (not owned); a listed
+    // channel that opens later is registered in the served interpreters then.
     int ChannelCount() const { return static_cast<int>(FChannels.size()); }
     TTclChannel* Channels(int index) const;
     void AddChannel(TTclChannel* channel);
@@ -146,6 +147,7 @@ protected:
 private:
     friend struct TBridgeAccess;
     friend struct TTclUnloadHook;
+    friend class TTclChannel;
 
     void Open();
     void Close();
@@ -159,8 +161,14 @@ private:
     bool EvalSource(const std::string& source, bool isFile);
     void SetPattern(std::string& field, const std::string& value);
     void ResolveChannelNames();
+    void ForgetChannel(TTclChannel* channel);
+    // Registers an opening stand-in for a standard channel in the trusted interpreters of every
+    // live component.
+    static void ServeStandardChannel(TTclChannel* channel);
     void AddChild(std::vector<TTclInstallable*>& list, TTclInstallable* child, int duplicateId);
     void RemoveChild(std::vector<TTclInstallable*>& list, TTclInstallable* child);
+    bool UninstallChild(std::vector<TTclInstallable*>& list, TTclInstallable* child,
+                        Tcl_Interp* interp);
     void FreeChildren(std::vector<TTclInstallable*>& list);
 
     bool FActive = false;

@@ -4,6 +4,7 @@
 
 #include "BlankText.h"
 #include "ChannelOptionText.h"
+#include "TTcl.h"
 #include "TclBridge.h"
 #include "TclChannelRecords.h"
 #include "TclTk.h"
@@ -15,11 +16,12 @@ namespace tslc {
 TTclChannel::TTclChannel(TComponent* owner)
     : TTclComponent(owner) {}
 
-// The destroying state is set first, so that a flush during the close reaches no handler (the
-// driver procedures answer ENODEV) while the close handler can still record that Tcl closed
-// the channel.
+// The destroying state is set first: apart from the output still buffered, which is flushed to
+// OnOutput, the close reaches no handler (the driver procedures answer ENODEV), while the close
+// handler can still record that Tcl closed the channel.
 TTclChannel::~TTclChannel() {
     BeginDestroy();
+    FlushFinalOutput();
     CloseChannel();
     try {
         DoDestroy();
@@ -184,24 +186,51 @@ void TTclChannel::OpenChannel() {
     DisownRecord();
     FRecord = NewChannelRecord(this);
     FRecordGeneration = ChannelRecordGeneration();
+    Tcl_Channel channel = nullptr;
     {
         TLibraryLockGuard lock(LibraryLock());
         KeepStdSlotsFromSilentFill();
-        FChannel =
+        channel =
             Tcl.CreateChannel(TslcChannelType(), FChannelName.c_str(), FRecord, ChannelMask(FMode));
     }
-    if (!FChannel)
+    if (!channel)
         RaiseTclError(sCreateChannelFailed);
+    FChannel = channel;
     // The record outlives the component, so the handler is safe whenever Tcl calls it; Tcl
     // drops it itself when it closes the channel.
-    Tcl.CreateCloseHandler(FChannel, ChannelCloseHandler, FRecord);
+    Tcl.CreateCloseHandler(channel, ChannelCloseHandler, FRecord);
     FActive = true;
-    PushOptions();
+    TDestroyGuard guard(*this);
+    if (!PushOptions(channel, guard)) {
+        if (!guard.Destroyed() && FChannel == channel)
+            FChannel = nullptr;
+        CloseAbandoned(channel);
+        return;
+    }
     if (FChannelType != ctNormal)
-        Tcl.SetStdChannel(FChannel, StdChannelKind(FChannelType));
+        RegisterAsStandard(channel);
     FNullRegistered = FOptions.Contains(coRegNullInterp);
     if (FNullRegistered)
-        Tcl.RegisterChannel(nullptr, FChannel);
+        Tcl.RegisterChannel(nullptr, channel);
+    BindListingInterps();
+    if (FChannelType != ctNormal)
+        TTcl::ServeStandardChannel(this);
+}
+
+// Tcl's manual asks for the null interpreter's reference: the standard channel slot holds none
+// of its own, and Tcl closes a standard channel outright once a single reference is left, so
+// that a script closing it in one interpreter would free it under another.
+void TTclChannel::RegisterAsStandard(Tcl_Channel channel) {
+    Tcl.SetStdChannel(channel, StdChannelKind(FChannelType));
+    Tcl.RegisterChannel(nullptr, channel);
+    FStdRegistered = true;
+}
+
+void TTclChannel::BindListingInterps() {
+    const std::vector<TTcl*> listing = FListedBy;
+    for (TTcl* tcl : listing)
+        for (int i = 0; i < tcl->InterpCount(); ++i)
+            BindInterp(tcl->Interps(i));
 }
 
 // Tcl_CreateChannel silently puts a new channel into a standard channel slot that was emptied by
@@ -213,38 +242,106 @@ void TTclChannel::KeepStdSlotsFromSilentFill() {
             Tcl.SetStdChannel(nullptr, kind);
 }
 
-void TTclChannel::PushOptions() {
-    SendOption("-blocking", FBlocking ? "1" : "0");
-    SendOption("-buffering", BufferingText(FBuffering));
-    if (IsValidBufferSize(FBufferSize))
-        SendOption("-buffersize", std::to_string(FBufferSize));
-    SendPair("-eofchar", EofCharElement(FEofCharIn), EofCharElement(FEofCharOut));
-    SendPair("-translation", TranslationText(FTranslationIn), TranslationText(FTranslationOut));
+// Setting -blocking calls OnBlockMode, and Tcl may call other handlers meanwhile; one of them
+// may free or close the component. False when the opening was abandoned so; a freed component
+// is not touched again, not even to call one of its functions.
+bool TTclChannel::PushOptions(Tcl_Channel channel, const TDestroyGuard& guard) {
+    const auto send = [&](const char* name, const std::string& value) {
+        SendOption(name, value);
+        return !guard.Destroyed() && StillOpening(channel);
+    };
+    const auto sendPair = [&](const char* name, const std::string& in, const std::string& out) {
+        SendPair(name, in, out);
+        return !guard.Destroyed() && StillOpening(channel);
+    };
+    return send("-blocking", FBlocking ? "1" : "0") &&
+           send("-buffering", BufferingText(FBuffering)) &&
+           (!IsValidBufferSize(FBufferSize) || send("-buffersize", std::to_string(FBufferSize))) &&
+           sendPair("-eofchar", EofCharElement(FEofCharIn), EofCharElement(FEofCharOut)) &&
+           sendPair("-translation", TranslationText(FTranslationIn),
+                    TranslationText(FTranslationOut));
 }
 
-// Closed from inside one of its own driver procedures (a handler that frees or deactivates the
-// component), the channel is neither flushed nor unregistered: that would pull it from under
-// Tcl. It then stays registered until its interpreters let go of it, answering ENODEV.
+bool TTclChannel::StillOpening(Tcl_Channel channel) const {
+    return FActive && FChannel == channel;
+}
+
+// A handler freed or closed the component while it was opening: the new channel, registered
+// nowhere yet, is closed here (its record has no owner any more, so no handler runs).
+void TTclChannel::CloseAbandoned(Tcl_Channel channel) {
+    // Taken once and let go again, a channel that nobody holds is closed by Tcl.
+    Tcl.RegisterChannel(nullptr, channel);
+    Tcl.UnregisterChannel(nullptr, channel);
+}
+
 void TTclChannel::CloseChannel() {
-    if (IsOpen() && TclLoaded() && FDriverCalls == 0) {
-        const Tcl_Channel channel = FChannel;
-        Tcl.Flush(channel);
-        std::vector<Tcl_Interp*> interps;
-        interps.swap(FInterps);
-        for (Tcl_Interp* interp : interps) {
-            UnwatchInterp(interp);
-            // When the last reference goes, Tcl closes the channel and the close handler clears
-            // FChannel: the handle must not be used after that.
-            if (FChannel)
-                Tcl.UnregisterChannel(interp, channel);
-        }
-        if (FChannel && FNullRegistered)
-            Tcl.UnregisterChannel(nullptr, channel);
+    // A handler run by the close in progress asks again: that close goes on and finishes.
+    if (FClosing && !IsDestroying())
+        return;
+    if (IsOpen() && TclLoaded() && FDriverCalls == 0 && !FClosing) {
+        TDestroyGuard guard(*this);
+        FClosing = true;
+        if (!LetGoOfChannel(guard))
+            return;
+        FClosing = false;
     }
     ReleaseInterps();
     FNullRegistered = false;
+    FStdRegistered = false;
     DisownRecord();
     FActive = false;
+}
+
+// The flush and the closing reach the handlers, which may free the component: false then, and it
+// is touched no further. When the last reference goes, Tcl closes the channel and the close
+// handler clears FChannel: the handle is not used after that.
+bool TTclChannel::LetGoOfChannel(const TDestroyGuard& guard) {
+    const Tcl_Channel channel = FChannel;
+    Tcl.Flush(channel);
+    if (guard.Destroyed())
+        return false;
+    // One at a time from the list itself: an interpreter deleted meanwhile leaves it.
+    while (!FInterps.empty()) {
+        Tcl_Interp* interp = FInterps.front();
+        FInterps.erase(FInterps.begin());
+        UnwatchInterp(interp);
+        if (FChannel == channel)
+            Tcl.UnregisterChannel(interp, channel);
+        if (guard.Destroyed())
+            return false;
+    }
+    return ReleaseNullReferences(channel, guard);
+}
+
+bool TTclChannel::ReleaseNullReferences(Tcl_Channel channel, const TDestroyGuard& guard) {
+    if (FChannel == channel && FStdRegistered) {
+        FStdRegistered = false;
+        // Out of its standard slot first, or Tcl would close it outright under an interpreter
+        // that still holds it.
+        const int kind = StdChannelKind(FChannelType);
+        if (Tcl.GetStdChannel(kind) == channel)
+            Tcl.SetStdChannel(nullptr, kind);
+        Tcl.UnregisterChannel(nullptr, channel);
+        if (guard.Destroyed())
+            return false;
+    }
+    if (FChannel == channel && FNullRegistered) {
+        FNullRegistered = false;
+        Tcl.UnregisterChannel(nullptr, channel);
+        if (guard.Destroyed())
+            return false;
+    }
+    return true;
+}
+
+// What a script wrote and Tcl still buffers is handed to OnOutput before the component goes.
+// A handler must not free the component here: it is being freed already (IsDestroying).
+void TTclChannel::FlushFinalOutput() {
+    if (!IsOpen() || !TclLoaded() || FDriverCalls != 0 || FMode == cmRead)
+        return;
+    FFlushingFinalOutput = true;
+    Tcl.Flush(FChannel);
+    FFlushingFinalOutput = false;
 }
 
 // From now on the driver procedures find no component behind the record. A record of a list that
@@ -294,6 +391,7 @@ void TTclChannel::ChannelClosedByTcl() {
     FChannel = nullptr;
     FActive = false;
     FNullRegistered = false;
+    FStdRegistered = false;
     ReleaseInterps();
 }
 

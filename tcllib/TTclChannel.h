@@ -18,6 +18,7 @@
 namespace tslc {
 
 struct TChannelRecord;
+class TTcl;
 class TTclChannel;
 
 using TTclDriverBlockModeEvent = std::function<void(TTclChannel* sender, int mode, int& result)>;
@@ -90,7 +91,13 @@ public:
     std::uint32_t OptionRefreshInterval() const { return FRefreshInterval; }
     void SetOptionRefreshInterval(std::uint32_t milliseconds) { FRefreshInterval = milliseconds; }
 
+    // Opening registers the channel in the interpreters of every TTcl that lists it; a stand-in
+    // for a standard channel also in those of every other TTcl (as Tcl does for a new
+    // interpreter). Handlers that Tcl calls meanwhile may close or free the component.
     void OpenChannel();
+    // Flushes the channel, the output reaching OnOutput, and lets go of it. Closed from inside one
+    // of its own driver procedures, it is neither flushed nor unregistered: that would pull it from
+    // under Tcl. It then stays registered until its interpreters let go of it, answering ENODEV.
     void CloseChannel();
     // Registers the open channel in interp (a TTcl does this for the channels it lists).
     void BindInterp(Tcl_Interp* interp);
@@ -130,10 +137,18 @@ protected:
 
 private:
     friend struct TBridgeAccess;
+    friend class TTcl;
 
     bool IsOpen() const { return FActive && FChannel; }
     void KeepStdSlotsFromSilentFill();
-    void PushOptions();
+    bool PushOptions(Tcl_Channel channel, const TDestroyGuard& guard);
+    bool StillOpening(Tcl_Channel channel) const;
+    static void CloseAbandoned(Tcl_Channel channel);
+    void RegisterAsStandard(Tcl_Channel channel);
+    void BindListingInterps();
+    bool LetGoOfChannel(const TDestroyGuard& guard);
+    bool ReleaseNullReferences(Tcl_Channel channel, const TDestroyGuard& guard);
+    void FlushFinalOutput();
     bool SendOption(const char* name, const std::string& value);
     bool SendPair(const char* name, const std::string& in, const std::string& out);
     template <typename T, typename TextOf>
@@ -158,9 +173,13 @@ private:
     std::uint32_t FRecordGeneration = 0;
     TTclChannelType FChannelType = ctNormal;
     std::vector<Tcl_Interp*> FInterps;
+    std::vector<TTcl*> FListedBy; // the TTcl components whose Channels hold this one
     TTclChannelOptions FOptions{coPresetFullWrite};
-    bool FNullRegistered = false;
-    int FDriverCalls = 0; // driver procedures of this channel in progress
+    bool FNullRegistered = false;      // for coRegNullInterp
+    bool FStdRegistered = false;       // the null interpreter's reference of a standard channel
+    bool FClosing = false;             // CloseChannel is letting go of the Tcl channel
+    bool FFlushingFinalOutput = false; // the destructor's flush, which still reaches OnOutput
+    int FDriverCalls = 0;              // driver procedures of this channel in progress
     mutable bool FBlocking = false;
     mutable TTclChannelBuffering FBuffering = cbFull;
     mutable int FBufferSize = 0;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "TTcl.h"
 #include "TTclChannel.h"
@@ -35,6 +36,10 @@ struct TBridgeAccess {
     }
     static void NamespaceDeleted(TTcl& tcl) { tcl.DoNamespaceDelete(); }
     static void ChannelClosed(TTclChannel& channel) { channel.ChannelClosedByTcl(); }
+    static Tcl_Channel ChannelOf(const TTclChannel& channel) { return channel.FChannel; }
+    static bool FlushingFinalOutput(const TTclChannel& channel) {
+        return channel.FFlushingFinalOutput;
+    }
     static void EnterDriver(TTclChannel& channel) { ++channel.FDriverCalls; }
     static void LeaveDriver(TTclChannel& channel) { --channel.FDriverCalls; }
 
@@ -102,15 +107,93 @@ void ReportingFailures(Action action) noexcept {
 }
 
 // The channel component behind a driver call, or null when there is none to call: the records
-// are gone, the channel closed or its component is being destroyed.
+// are gone, the channel closed or its component is being destroyed (apart from the flush of its
+// last output).
 TTclChannel* LiveOwner(ClientData instanceData) {
     if (!instanceData || ChannelRecordsReleased())
         return nullptr;
     TTclChannel* owner = static_cast<TChannelRecord*>(instanceData)->Owner;
-    if (!owner || owner->IsDestroying())
+    if (!owner || (owner->IsDestroying() && !TBridgeAccess::FlushingFinalOutput(*owner)))
         return nullptr;
     return owner;
 }
+
+std::string MergeList(const std::vector<std::string>& elements) {
+    std::vector<const char*> texts;
+    for (const std::string& element : elements)
+        texts.push_back(element.c_str());
+    char* merged = Tcl.Merge(static_cast<int>(texts.size()), texts.data());
+    std::string list = merged ? merged : "";
+    if (merged)
+        Tcl.Free(merged);
+    return list;
+}
+
+// Tcl reads a driver's own message as a list of return options that ends in the message; the
+// options keep the POSIX error code that the script would have seen without the message.
+Tcl_Obj* DriverMessage(const std::string& message, int posixCode) {
+    std::vector<std::string> elements{"-code", "1", "-level", "0"};
+    if (Tcl.ErrnoId && Tcl.ErrnoMsg) {
+        Tcl.SetErrno(posixCode);
+        elements.push_back("-errorcode");
+        elements.push_back(MergeList({"POSIX", Tcl.ErrnoId(), Tcl.ErrnoMsg(posixCode)}));
+    }
+    elements.push_back(message);
+    const std::string list = MergeList(elements);
+    return Tcl.NewStringObj(list.data(), static_cast<int>(list.size()));
+}
+
+// The message of a handler's exception, or null for an exception that carries none. Called from
+// inside a catch block.
+const char* CaughtMessage() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// Reporting must not raise in turn: a failure to report leaves Tcl the POSIX code alone.
+template <typename Report>
+void ReportQuietly(const Report& report) noexcept {
+    try {
+        report();
+    } catch (...) {
+    }
+}
+
+// How each driver procedure may hand a handler's message to Tcl (Tcl_SetChannelError names which
+// procedure may use which way). Each is called from inside a catch block.
+struct TChannelErrorReport {
+    Tcl_Channel Channel;
+    int PosixCode;
+    void operator()() const {
+        const char* message = CaughtMessage();
+        if (message && Channel && Tcl.SetChannelError)
+            Tcl.SetChannelError(Channel, DriverMessage(message, PosixCode));
+    }
+};
+
+struct TInterpBypassReport {
+    Tcl_Interp* Interp;
+    void operator()() const {
+        const char* message = CaughtMessage();
+        if (message && Interp && Tcl.SetChannelErrorInterp)
+            Tcl.SetChannelErrorInterp(Interp, DriverMessage(message, EINVAL));
+    }
+};
+
+// The option procedures answer TCL_ERROR with the message as the interpreter's result.
+struct TInterpResultReport {
+    Tcl_Interp* Interp;
+    void operator()() const {
+        const char* message = CaughtMessage();
+        if (message && Interp)
+            Tcl.SetResult(Interp, const_cast<char*>(message), TCL_VOLATILE);
+    }
+};
 
 void ReportNoDevice(int* errorCodePtr) {
     if (TclLoaded())
@@ -130,10 +213,13 @@ int CountingDriverCall(ClientData instanceData, int* errorCodePtr, int initialRe
     }
     int errorCode = 0;
     int result = initialResult;
+    // Taken first: the handler may free the component, but not the channel Tcl is calling.
+    const TChannelErrorReport report{TBridgeAccess::ChannelOf(*owner), EINVAL};
     try {
         TDriverCallScope scope(*owner);
         call(*owner, errorCode, result);
     } catch (...) {
+        ReportQuietly(report);
         if (errorCodePtr)
             *errorCodePtr = EINVAL;
         return -1;
@@ -144,9 +230,9 @@ int CountingDriverCall(ClientData instanceData, int* errorCodePtr, int initialRe
 }
 
 // Block mode, close, set and get option: the handler's result, or 1 when there is no component
-// or the handler raised.
-template <typename Call>
-int ResultDriverCall(ClientData instanceData, Call call) noexcept {
+// or the handler raised; report hands the handler's message to Tcl.
+template <typename Call, typename Report>
+int ResultDriverCall(ClientData instanceData, Call call, Report report) noexcept {
     TTclChannel* owner = LiveOwner(instanceData);
     if (!owner) {
         ReportNoDevice(nullptr);
@@ -157,9 +243,15 @@ int ResultDriverCall(ClientData instanceData, Call call) noexcept {
         TDriverCallScope scope(*owner);
         call(*owner, result);
     } catch (...) {
+        ReportQuietly(report);
         return 1;
     }
     return result;
+}
+
+Tcl_Channel ChannelOfRecord(ClientData instanceData) {
+    const TTclChannel* owner = LiveOwner(instanceData);
+    return owner ? TBridgeAccess::ChannelOf(*owner) : nullptr;
 }
 
 const Tcl_ChannelType ChannelTypeRecord = {
@@ -216,17 +308,20 @@ const Tcl_ChannelType* TslcChannelType() {
 int ChannelBlockModeProc(ClientData instanceData, int mode) noexcept {
     if (ChannelsUnloading())
         return 1;
-    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
-        TBridgeAccess::BlockMode(owner, mode, result);
-    });
+    // A raising handler answers 1, which Tcl reads as EPERM.
+    return ResultDriverCall(
+        instanceData,
+        [&](TTclChannel& owner, int& result) { TBridgeAccess::BlockMode(owner, mode, result); },
+        TChannelErrorReport{ChannelOfRecord(instanceData), EPERM});
 }
 
 int ChannelCloseProc(ClientData instanceData, Tcl_Interp* interp) noexcept {
     if (ChannelsUnloading())
         return 1;
-    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
-        TBridgeAccess::Close(owner, interp, result);
-    });
+    return ResultDriverCall(
+        instanceData,
+        [&](TTclChannel& owner, int& result) { TBridgeAccess::Close(owner, interp, result); },
+        TInterpBypassReport{interp});
 }
 
 int ChannelInputProc(ClientData instanceData, char* buf, int toRead, int* errorCodePtr) noexcept {
@@ -255,19 +350,25 @@ int ChannelSeekProc(ClientData instanceData, long offset, int mode, int* errorCo
 
 int ChannelSetOptionProc(ClientData instanceData, Tcl_Interp* interp, const char* optionName,
                          const char* value) noexcept {
-    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
-        TBridgeAccess::SetOption(owner, interp, optionName, value, result);
-    });
+    return ResultDriverCall(
+        instanceData,
+        [&](TTclChannel& owner, int& result) {
+            TBridgeAccess::SetOption(owner, interp, optionName, value, result);
+        },
+        TInterpResultReport{interp});
 }
 
 int ChannelGetOptionProc(ClientData instanceData, Tcl_Interp* interp, const char* optionName,
                          Tcl_DString* dsPtr) noexcept {
-    return ResultDriverCall(instanceData, [&](TTclChannel& owner, int& result) {
-        std::string value;
-        TBridgeAccess::GetOption(owner, interp, optionName, value, result);
-        if (dsPtr)
-            Tcl.DStringAppend(dsPtr, value.c_str(), static_cast<int>(value.size()));
-    });
+    return ResultDriverCall(
+        instanceData,
+        [&](TTclChannel& owner, int& result) {
+            std::string value;
+            TBridgeAccess::GetOption(owner, interp, optionName, value, result);
+            if (dsPtr)
+                Tcl.DStringAppend(dsPtr, value.c_str(), static_cast<int>(value.size()));
+        },
+        TInterpResultReport{interp});
 }
 
 void ChannelWatchProc(ClientData instanceData, int mask) noexcept {
@@ -323,7 +424,17 @@ void ChannelsBeforeUnload(void*) noexcept {
     }
 }
 
+// Tcl flushes its channels only after its exit handlers have run: what is still buffered is
+// flushed here, while the records can still lead to the components.
 void TclChannelExitProc(ClientData) noexcept {
+    try {
+        ForEachChannelOwner([](TTclChannel* owner) {
+            if (!owner->IsDestroying() && owner->Mode() != cmRead)
+                if (Tcl_Channel channel = owner->Channel())
+                    Tcl.Flush(channel);
+        });
+    } catch (...) {
+    }
     ReleaseChannelRecords();
 }
 

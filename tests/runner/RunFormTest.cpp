@@ -444,3 +444,10 @@ TEST_F(RunWindowStartup, WithoutTheTclLibraryStartupFailsWithTheLoadMessage) {
         "messages asked: 1\n"
         "asked: Unable to load Tcl Library /nonexistent/libtcl-missing\\.so \\(2\\)\n");
 }
+
+TEST_F(RunWindow, ScriptThatClosesTheStandardChannelsSpoilsNoLaterRun) {
+    RunScript({"puts first", "close stdout", "puts stderr oops", "close stderr"});
+    RunScript({"puts second", "puts stderr again", "set result 5"});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"second", "", "Done."}));
+    EXPECT_EQ(PaneLines(Run->Memoerr), (QStringList{"again", "", "5"}));
+}

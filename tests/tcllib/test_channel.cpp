@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <unistd.h>
+#include <utility>
 
 using namespace tslc;
 using namespace tslc::test;
@@ -114,8 +118,8 @@ TEST(StdChannels, ClosedStandardSlotIsNotTakenByTheNextChannel) {
     stdoutChannel->SetActive(true);
     {
         TTcl tcl;
-        ASSERT_TRUE(tcl.Eval("puts x"));
-        // Deleting the only interpreter that held stdout makes Tcl close it.
+        // Closed in the only interpreter that holds it, Tcl closes the channel.
+        ASSERT_TRUE(tcl.Eval("puts x; close stdout"));
     }
     EXPECT_FALSE(stdoutChannel->Active());
     EXPECT_EQ(Tcl.GetStdChannel(TCL_STDOUT), nullptr);
@@ -130,6 +134,53 @@ TEST(StdChannels, ClosedStandardSlotIsNotTakenByTheNextChannel) {
     TTcl tcl;
     ASSERT_TRUE(tcl.Eval("puts [gets stdin]"));
     EXPECT_EQ(out.back(), "line\r\n");
+}
+
+// A stand-in for a standard channel holds a reference of its own in Tcl, so that closing it in
+// one interpreter cannot free it under another, nor deleting its last interpreter close it.
+TEST(StdChannels, ClosingAStandInInAnotherInterpreterLeavesItToTheFirst) {
+    TComponent form;
+    std::vector<std::string> out;
+    MakeOutputChannel(&form, out)->SetActive(true);
+    TTcl tcl(&form);
+    const std::string channels =
+        EvalResult(tcl, "puts first; interp create z; z eval close stdout; catch {puts second}; "
+                        "interp delete z; lsort [file channels]");
+    EXPECT_NE(channels.find("stdout"), std::string::npos) << channels;
+    EXPECT_EQ(out, (std::vector<std::string>{"first\r\n", "second\r\n"}));
+}
+
+TEST(StdChannels, StandInOutlivesTheInterpretersThatUsedIt) {
+    TComponent form;
+    std::vector<std::string> out;
+    TTclChannel* stdoutChannel = MakeOutputChannel(&form, out);
+    stdoutChannel->SetActive(true);
+    for (const std::string word : {"one", "two"}) {
+        TTcl tcl;
+        EXPECT_TRUE(tcl.Eval("puts " + word)) << tcl.ResultText();
+    }
+    EXPECT_TRUE(stdoutChannel->Active());
+    EXPECT_EQ(out, (std::vector<std::string>{"one\r\n", "two\r\n"}));
+    stdoutChannel->SetActive(false);
+    EXPECT_EQ(Tcl.GetStdChannel(TCL_STDOUT), nullptr) << "closing it empties its slot";
+}
+
+// Output that Tcl still buffers reaches OnOutput when the component goes, before the channel is
+// closed under the interpreters that hold it.
+TEST(StdChannels, DeletingTheComponentHandsItsBufferedOutputToOnOutput) {
+    TComponent form;
+    std::vector<std::string> out;
+    std::vector<std::string> err;
+    MakeOutputChannel(&form, out)->SetActive(true);
+    TTclChannel* stderrChannel = MakeOutputChannel(&form, err, ctStdErr, "stderr");
+    stderrChannel->SetBuffering(cbFull);
+    stderrChannel->SetActive(true);
+    TTcl tcl(&form);
+    ASSERT_TRUE(tcl.Eval("puts stderr oops; puts -nonewline stderr !"));
+    ASSERT_TRUE(err.empty());
+    delete stderrChannel;
+    EXPECT_EQ(err, std::vector<std::string>{"oops\r\n!"});
+    EXPECT_FALSE(tcl.Eval("puts stderr late; flush stderr"));
 }
 
 TEST(StdChannels, ChannelTypeForcesModeAndStandardModesCannotChange) {
@@ -404,4 +455,186 @@ TEST(ChannelEvents, OnDestroyFiresWhenTheComponentIsDeleted) {
     channel->OnDestroy = [&](TComponent* sender) { destroyed = sender->IsDestroying(); };
     delete channel;
     EXPECT_TRUE(destroyed);
+}
+
+// Every handler that Tcl calls while the component opens or closes its channel may free the
+// component: nothing of it is touched afterwards (AddressSanitizer checks) and the interpreters
+// that still hold the channel get ENODEV.
+TEST_F(TNormalChannel, BlockModeHandlerMayFreeTheChannelWhileItOpens) {
+    int calls = 0;
+    Channel->OnBlockMode = [&](TTclChannel* sender, int, int&) {
+        ++calls;
+        delete sender;
+    };
+    Channel->SetActive(true);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(Form.IndexOfComponent(Channel), -1);
+    Interp->SetActive(true);
+    EXPECT_EQ(EvalResult(*Interp, "file channels tslctest"), "");
+}
+
+TEST_F(TNormalChannel, BlockModeHandlerMayCloseTheChannelWhileItOpens) {
+    Channel->OnBlockMode = [](TTclChannel* sender, int, int&) { sender->SetActive(false); };
+    Interp->AddChannel(Channel);
+    Interp->SetActive(true);
+    Channel->SetActive(true);
+    EXPECT_FALSE(Channel->Active());
+    EXPECT_EQ(Channel->Channel(), nullptr);
+    EXPECT_EQ(EvalResult(*Interp, "file channels tslctest"), "");
+    Channel->OnBlockMode = nullptr;
+    Channel->SetActive(true);
+    ASSERT_TRUE(Interp->Eval("puts -nonewline tslctest again; flush tslctest"));
+    EXPECT_EQ(Written, std::vector<std::string>{"again"});
+}
+
+namespace {
+
+// Where a handler frees its channel while the channel is being closed.
+enum TFreeingHandler { fhOutput, fhClose };
+
+// A fully buffered channel listed in an active interpreter, with output pending, whose handler
+// frees it while close runs; close is one of the ways a channel is closed.
+void ExpectFreedWhileClosing(TFreeingHandler freeing,
+                             const std::function<void(TTcl&, TTclChannel&)>& close) {
+    SCOPED_TRACE(freeing == fhOutput ? "freed by OnOutput" : "freed by OnClose");
+    TComponent form;
+    auto* channel = new TTclChannel(&form);
+    channel->SetChannelName("tslcfreed");
+    channel->SetMode(cmWrite);
+    std::vector<std::string> written;
+    channel->OnOutput = [&](TTclChannel* sender, const char* buf, int toWrite, int&, int&) {
+        written.emplace_back(buf, static_cast<std::size_t>(toWrite));
+        if (freeing == fhOutput)
+            delete sender;
+    };
+    channel->OnClose = [&](TTclChannel* sender, Tcl_Interp*, int&) {
+        if (freeing == fhClose)
+            delete sender;
+    };
+    auto* tcl = new TTcl(&form);
+    tcl->AddChannel(channel);
+    channel->SetActive(true);
+    tcl->SetActive(true);
+    ASSERT_TRUE(tcl->Eval("puts -nonewline tslcfreed pending"));
+    close(*tcl, *channel);
+    EXPECT_EQ(form.IndexOfComponent(channel), -1);
+    EXPECT_EQ(written, std::vector<std::string>{"pending"});
+    tcl->SetActive(true);
+    EXPECT_FALSE(tcl->Eval("puts tslcfreed more; flush tslcfreed"));
+    delete tcl; // the channel's interpreters go: no call may reach the freed channel
+}
+
+} // namespace
+
+TEST(ChannelLifetime, HandlersMayFreeTheChannelWhileTheComponentClosesIt) {
+    // The component's own close: its flush reaches OnOutput, its unregistering OnClose.
+    for (TFreeingHandler freeing : {fhOutput, fhClose})
+        ExpectFreedWhileClosing(freeing,
+                                [](TTcl&, TTclChannel& channel) { channel.SetActive(false); });
+}
+
+TEST(ChannelLifetime, HandlersMayFreeTheChannelWhileTclClosesIt) {
+    for (TFreeingHandler freeing : {fhOutput, fhClose}) {
+        // Freed during the flush, the channel's own close answers ENODEV, which close reports.
+        ExpectFreedWhileClosing(freeing, [](TTcl& tcl, TTclChannel&) {
+            EXPECT_EQ(EvalResult(tcl, "catch {close tslcfreed}; file channels tslcfreed"), "");
+        });
+        ExpectFreedWhileClosing(freeing, [](TTcl& tcl, TTclChannel&) { tcl.SetActive(false); });
+    }
+}
+
+// Tcl learns a handler's message as the channel's error, so the script says what went wrong;
+// the POSIX code stays what it was without the message.
+TEST_F(TNormalChannel, HandlerExceptionMessageBecomesTheScriptsError) {
+    const auto fail = [](const char* message) { throw std::runtime_error(message); };
+    Channel->OnOutput = [&](TTclChannel*, const char*, int, int&, int&) { fail("disk on fire"); };
+    Channel->OnInput = [&](TTclChannel*, char*, int, int&, int&) { fail("nothing to read"); };
+    Channel->OnSeek = [&](TTclChannel*, long, int, int&, int&) { fail("cannot seek"); };
+    Channel->OnSetOption = [&](TTclChannel*, Tcl_Interp*, const char*, const char*, int&) {
+        fail("option refused");
+    };
+    Channel->OnGetOption = [&](TTclChannel*, Tcl_Interp*, const char*, std::string&, int&) {
+        fail("option unknown");
+    };
+    Open();
+    Channel->OnClose = [&](TTclChannel*, Tcl_Interp*, int&) { fail("close refused"); };
+    const auto caught = [&](const std::string& script) {
+        return EvalResult(*Interp, "list [catch {" + script + "} m o] $m [dict get $o -errorcode]");
+    };
+    EXPECT_EQ(caught("puts tslctest x; flush tslctest"),
+              "1 {disk on fire} {POSIX EINVAL {invalid argument}}");
+    EXPECT_EQ(caught("gets tslctest"), "1 {nothing to read} {POSIX EINVAL {invalid argument}}");
+    EXPECT_EQ(caught("seek tslctest 5"), "1 {cannot seek} {POSIX EINVAL {invalid argument}}");
+    // Seeking a non-blocking channel sets its blocking mode first: refused only from here on.
+    Channel->OnBlockMode = [&](TTclChannel*, int, int&) { fail("mode refused"); };
+    EXPECT_EQ(caught("fconfigure tslctest -blocking 1"),
+              "1 {mode refused} {POSIX EPERM {not owner}}");
+    Channel->OnBlockMode = nullptr;
+    EXPECT_EQ(caught("fconfigure tslctest -answer 7"), "1 {option refused} NONE");
+    EXPECT_EQ(caught("fconfigure tslctest -answer"), "1 {option unknown} NONE");
+    EXPECT_EQ(EvalResult(*Interp, "list [catch {close tslctest} m] $m"), "1 {close refused}");
+}
+
+TEST_F(TNormalChannel, ExceptionWithoutAMessageLeavesTclItsPosixText) {
+    Channel->OnOutput = [](TTclChannel*, const char*, int, int&, int&) { throw 42; };
+    Open();
+    EXPECT_EQ(EvalResult(*Interp, "catch {puts tslctest x; flush tslctest} m; set m"),
+              "error flushing \"tslctest\": invalid argument");
+}
+
+namespace {
+
+// Output of the stand-ins goes to the process's standard error, tagged, where a death test reads
+// it; the child process runs the test from the start ("threadsafe"), with a Tcl of its own.
+struct TExitingHost {
+    TComponent Form;
+    TTcl* Interp = nullptr;
+
+    TExitingHost() {
+        for (const auto& [type, name] : {std::pair{ctStdOut, "stdout"}, {ctStdErr, "stderr"}}) {
+            auto* channel = new TTclChannel(&Form);
+            channel->SetChannelName(name);
+            channel->SetChannelType(type);
+            channel->SetBuffering(type == ctStdOut ? cbLine : cbFull);
+            channel->OnOutput = [tag = std::string(name) + ":"](TTclChannel*, const char* buf,
+                                                                int toWrite, int&, int&) {
+                const std::string text = tag + std::string(buf, static_cast<std::size_t>(toWrite));
+                [[maybe_unused]] const auto written = ::write(2, text.data(), text.size());
+            };
+            channel->SetActive(true);
+        }
+        Interp = new TTcl(&Form);
+    }
+};
+
+class ThreadsafeDeathTests : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Style = GTEST_FLAG_GET(death_test_style);
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+    }
+    void TearDown() override { GTEST_FLAG_SET(death_test_style, Style); }
+    std::string Style;
+};
+
+} // namespace
+
+// Tcl flushes its channels after its exit handlers have run: the buffered output must still
+// reach the components then.
+TEST_F(ThreadsafeDeathTests, ScriptThatExitsLeavesNoBufferedOutputBehind) {
+    EXPECT_EXIT(TExitingHost().Interp->Eval("puts -nonewline hi; exit 0"),
+                ::testing::ExitedWithCode(0), "stdout:hi");
+    EXPECT_EXIT(TExitingHost().Interp->Eval("puts stderr oops; exit 3"),
+                ::testing::ExitedWithCode(3), "stderr:oops");
+}
+
+TEST_F(ThreadsafeDeathTests, FinalizingTclLeavesNoBufferedOutputBehind) {
+    const auto finalize = [] {
+        TExitingHost host;
+        host.Interp->Eval("puts -nonewline hi; puts -nonewline stderr oops");
+        reinterpret_cast<void (*)()>(FindTclProc("Tcl_Finalize"))();
+        std::_Exit(0); // the components are of a finalized Tcl now
+    };
+    EXPECT_EXIT(finalize(), ::testing::ExitedWithCode(0), "stdout:hi");
+    EXPECT_EXIT(finalize(), ::testing::ExitedWithCode(0), "stderr:oops");
 }

@@ -159,3 +159,46 @@ TEST(FormLoading, DestroyingTheFormClosesTheInterpreterWithEventsAndFreesEveryth
     }
     EXPECT_EQ(closeEvents, 1);
 }
+
+// The form holds the interpreter component before the channel that its Channels names, both
+// stored active: the interpreter opens first, and the channel, opening after it, must still be
+// registered in its interpreter.
+TEST(FormLoading, ListedChannelLoadedAfterTheInterpreterIsRegisteredInIt) {
+    TComponent form;
+    auto* tcl = new TTcl(&form);
+    auto* channel = new TTclChannel(&form);
+    std::vector<std::string> written;
+    {
+        TComponentLoader loader(form);
+        tcl->SetName("Tcl1");
+        tcl->SetActive(true);
+        tcl->ReadChannels({"LogChannel"});
+        channel->SetName("LogChannel");
+        channel->SetActive(true);
+        channel->SetChannelName("log");
+        channel->SetMode(cmWrite);
+        channel->OnOutput = [&](TTclChannel*, const char* buf, int n, int&, int&) {
+            written.emplace_back(buf, static_cast<std::size_t>(n));
+        };
+        loader.Finish();
+    }
+    ASSERT_TRUE(tcl->Active());
+    ASSERT_TRUE(channel->Active());
+    EXPECT_TRUE(tcl->Eval("puts log entry; flush log")) << tcl->ResultText();
+    EXPECT_EQ(written, std::vector<std::string>{"entry\n"});
+}
+
+// As the Run window does it: a script closes a standard channel, whose component is opened again
+// before the next run; that run's output appears as usual.
+TEST(FormLoading, StandardChannelClosedByAScriptServesTheNextRunOnceOpenedAgain) {
+    TRunFormStandIn form(testing::TempDir() + "tslc_no_such_script.tcl");
+    ASSERT_TRUE(form.Tcl1->Eval("puts first; close stdout; puts stderr oops; close stderr"));
+    EXPECT_FALSE(form.StdOut->Active());
+    EXPECT_FALSE(form.StdErr->Active());
+    form.StdOut->SetActive(true);
+    form.StdErr->SetActive(true);
+    EXPECT_TRUE(form.Tcl1->Eval("puts second; puts stderr again; flush stderr"))
+        << form.Tcl1->ResultText();
+    EXPECT_EQ(form.Output, (std::vector<std::string>{"first\r\n", "second\r\n"}));
+    EXPECT_EQ(form.Errors, (std::vector<std::string>{"oops\r\n", "again\r\n"}));
+}

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <utility>
 
 using namespace tslc;
 using namespace tslc::test;
@@ -42,6 +43,8 @@ public:
         if (Log)
             Log->push_back("uninstall " + Name() +
                            (Tcl.InterpDeleted(interp) ? " (deleted)" : " (live)"));
+        if (FreeAlso)
+            delete std::exchange(FreeAlso, nullptr);
         if (FreeOnUninstall)
             delete this;
     }
@@ -53,6 +56,7 @@ public:
     bool Fail = false;
     bool Auto = true;
     bool FreeOnUninstall = false;
+    TProcChild* FreeAlso = nullptr; // freed on the first uninstall
     int* Freed = &FreedCount;
     std::vector<std::string>* Log = nullptr;
     static inline int FreedCount = 0;
@@ -431,6 +435,30 @@ TEST(Children, DestructionUninstallsAndFreesTheChildren) {
     EXPECT_EQ(log, (std::vector<std::string>{"uninstall c1 (live)", "uninstall t1 (live)"}));
 }
 
+// Commands that free themselves once they are installed nowhere do so while their parent is
+// destroyed; a child may also free a sibling. Each is freed exactly once and never touched after.
+TEST(Children, ChildrenFreedDuringTheParentsDestructionAreTouchedNoFurther) {
+    int freed = 0;
+    auto* tcl = new TTcl;
+    tcl->SetActive(true);
+    auto* sibling = new TProcChild("sibling");
+    auto* freer = new TProcChild("freer");
+    auto* selfFreeing = new TProcChild("selffree");
+    auto* selfFreeingTrace = new TProcChild("selffreetrace");
+    for (TProcChild* child : {sibling, freer, selfFreeing, selfFreeingTrace}) {
+        child->Freed = &freed;
+        if (child == selfFreeingTrace)
+            tcl->AddTrace(child);
+        else
+            tcl->AddCommand(child);
+    }
+    freer->FreeAlso = sibling; // uninstalled before its sibling frees it
+    selfFreeing->FreeOnUninstall = true;
+    selfFreeingTrace->FreeOnUninstall = true;
+    delete tcl;
+    EXPECT_EQ(freed, 4);
+}
+
 TEST(Children, DeletedChildLeavesItsParentsList) {
     TTcl tcl;
     auto* command = new TProcChild("short");
@@ -518,4 +546,41 @@ TEST(Loading, StoredActiveOpensWhenLoadingEnds) {
     EXPECT_FALSE(tcl->Active());
     loader.Finish();
     EXPECT_TRUE(tcl->Active());
+}
+
+// A listed channel serves the component's interpreter whenever it is open: also when it opens
+// after the interpreter, or again after a script closed it.
+TEST(Channels, ListedChannelThatOpensLaterIsRegisteredThen) {
+    TTcl tcl;
+    tcl.SetActive(true);
+    TTclChannel channel;
+    channel.SetChannelName("later");
+    channel.SetMode(cmWrite);
+    tcl.AddChannel(&channel);
+    EXPECT_EQ(EvalResult(tcl, "file channels later"), "");
+    channel.SetActive(true);
+    EXPECT_EQ(EvalResult(tcl, "file channels later"), "later");
+    ASSERT_TRUE(tcl.Eval("close later"));
+    EXPECT_FALSE(channel.Active());
+    channel.SetActive(true);
+    EXPECT_EQ(EvalResult(tcl, "file channels later"), "later");
+    tcl.RemoveChannel(&channel);
+    channel.SetActive(false);
+    channel.SetActive(true);
+    EXPECT_EQ(EvalResult(tcl, "file channels later"), "") << "no longer listed";
+}
+
+TEST(Channels, ListedChannelFreedWhileTheComponentIsDestroyedIsTouchedNoFurther) {
+    auto* tcl = new TTcl;
+    tcl->SetActive(true);
+    auto* channel = new TTclChannel;
+    channel->SetChannelName("doomed");
+    channel->SetMode(cmWrite);
+    bool freed = false;
+    channel->OnClose = [](TTclChannel* sender, Tcl_Interp*, int&) { delete sender; };
+    channel->OnDestroy = [&](TComponent*) { freed = true; };
+    channel->SetActive(true);
+    tcl->AddChannel(channel);
+    delete tcl; // deleting its only interpreter closes the channel, whose handler frees it
+    EXPECT_TRUE(freed);
 }
