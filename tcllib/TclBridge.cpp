@@ -425,7 +425,9 @@ void ChannelsBeforeUnload(void*) noexcept {
 }
 
 // Tcl flushes its channels only after its exit handlers have run: what is still buffered is
-// flushed here, while the records can still lead to the components.
+// flushed here, while the records can still lead to the components. Then the components close
+// their channels, as on the library's own unload: once Tcl has finalized, a component still
+// holding a channel would call into a Tcl that no longer works.
 void TclChannelExitProc(ClientData) noexcept {
     try {
         ForEachChannelOwner([](TTclChannel* owner) {
@@ -435,6 +437,7 @@ void TclChannelExitProc(ClientData) noexcept {
         });
     } catch (...) {
     }
+    ChannelsBeforeUnload(nullptr);
     ReleaseChannelRecords();
 }
 

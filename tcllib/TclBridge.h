@@ -37,7 +37,8 @@ int ChannelGetHandleProc(ClientData instanceData, int direction, ClientData* han
 void ChannelCloseHandler(ClientData instanceData) noexcept;
 // The library's before-unload handler: closes every channel that still has a component.
 void ChannelsBeforeUnload(void* userValue) noexcept;
-// Registered with Tcl_CreateExitHandler: frees the channel records.
+// Registered with Tcl_CreateExitHandler: flushes and closes every channel that still has a
+// component, then frees the channel records.
 void TclChannelExitProc(ClientData clientData) noexcept;
 
 } // namespace tslc

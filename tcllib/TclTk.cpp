@@ -23,7 +23,7 @@ namespace {
 enum TEntryKind {
     tkRequired,           // a missing one fails the load
     tkFallback,           // Tcl_GetHashKey: a macro in newer Tcl, replaced by TclHashKeyFallback
-    tkOptional,           // absent on this platform and called by no component
+    tkOptional,           // may be absent (older Tcl, other platforms): callers check for null
     tkAllocOrMallocEvent, // Tcl_Alloc, else the same slot from Tcl_MallocEvent
 };
 

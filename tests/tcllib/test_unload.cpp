@@ -126,3 +126,24 @@ TEST(Unload, AComponentMadeActiveAfterTclFinalizedItselfGetsAFreshTcl) {
     EXPECT_EQ(tcl->ResultText(), "2");
     EXPECT_TRUE(TclLoaded());
 }
+
+// When Tcl finalizes before the library unloads it, its channels go with it: a stand-in must end
+// up closed, with its buffered output delivered, and must never touch the finalized Tcl again.
+TEST(Unload, TclFinalizedFirstClosesTheChannelsAfterDeliveringTheirOutput) {
+    std::vector<std::string> out;
+    TComponent form;
+    TTclChannel* channel = MakeStdOut(&form, out);
+    channel->SetBuffering(cbFull);
+    channel->SetActive(true);
+    auto* tcl = new TTcl(&form);
+    ASSERT_TRUE(tcl->Eval("puts -nonewline held"));
+
+    reinterpret_cast<void (*)()>(FindTclProc("Tcl_Finalize"))();
+    EXPECT_EQ(out, std::vector<std::string>{"held"});
+    EXPECT_FALSE(channel->Active());
+    EXPECT_EQ(channel->Channel(), nullptr);
+
+    delete channel; // must not flush or close through the finalized Tcl
+    UnloadTcl();
+    EXPECT_EQ(out, std::vector<std::string>{"held"});
+}
