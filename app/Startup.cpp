@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "AboutBox.h"
+#include "EditorLink.h"
 #include "ErrorBox.h"
 #include "MainForm.h"
 #include "ModalSeam.h"
@@ -58,6 +59,7 @@ bool CreateProgramWindows(const QStringList& arguments) {
     MainForm->OnAboutBox = [] { ShowAboutBox(MainForm); };
     try {
         RunForm = new TRunForm(MainForm);
+        LinkRunWindowToEditor(*RunForm, *MainForm);
     } catch (const std::exception& e) {
         const QString message = QString::fromStdString(e.what());
         std::cerr << message.toStdString() << std::endl;

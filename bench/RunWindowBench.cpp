@@ -1,6 +1,7 @@
 // Times a script that prints 100,000 short lines through the Run window against tclsh writing
 // the same lines to a file, and prints both figures and their ratio (the target is at most 2).
 
+#include "EditorLink.h"
 #include "LinePane.h"
 #include "MainForm.h"
 #include "RichEdit.h"
@@ -85,6 +86,7 @@ int main(int argc, char* argv[]) {
     TMainForm mainForm;
     MainForm = &mainForm;
     TRunForm runForm(&mainForm);
+    LinkRunWindowToEditor(runForm, mainForm);
     RunForm = &runForm;
     runForm.show();
 

@@ -3,19 +3,18 @@
 #include "CommandGuard.h"
 #include "ErrorBox.h"
 #include "LinePane.h"
-#include "MainForm.h"
 #include "ModalSeam.h"
-#include "ScriptExit.h"
-
-#include "Tslc.h"
+#include "RunEngine.h"
+#include "RunTimeText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 
 using namespace tslc;
@@ -34,33 +33,18 @@ QFont PaneFont(bool bold) {
 // "Text Files (*.TXT)|*.txt|All Files (*.*)|*.*" in the file dialog's own notation.
 const QString ResultFilter = QStringLiteral("Text Files (*.TXT *.txt);;All Files (*)");
 
-// The panes hold Unicode text and the scripts come from the editor as UTF-8: the standard
-// channels must not depend on the locale the program happens to run under.
-void UseUtf8(TTclChannel* channel) {
-    if (Tcl_Channel handle = channel->Channel())
-        Tcl.SetChannelOption(nullptr, handle, "-encoding", "utf-8");
-}
-
-// A script may close a standard channel; every run starts with all three open.
-void Reopen(TTclChannel* channel) {
-    if (channel->Active())
-        return;
-    channel->SetActive(true);
-    UseUtf8(channel);
-}
-
 } // namespace
 
 TRunForm::TRunForm(QWidget* parent)
     : QDialog(parent) {
     CreateLayout();
-    CreateComponents();
+    CreateEngine();
     FormCreate();
 }
 
 TRunForm::~TRunForm() {
-    // The components go first: deleting the interpreter and channels may still write to panes.
-    Components.reset();
+    // The engine goes first: deleting the interpreter and channels may still write to panes.
+    RunEngine.reset();
     if (RunForm == this)
         RunForm = nullptr;
 }
@@ -98,86 +82,54 @@ void TRunForm::CreateLayout() {
     Button3->setGeometry(224, 352, 75, 25);
     Button2 = new QPushButton(QStringLiteral("Close"), this);
     Button2->setGeometry(432, 352, 75, 25);
-    for (QPushButton* button : {Button1, Button2, Button3})
+    ButtonStop = new QPushButton(QStringLiteral("Stop"), this);
+    ButtonStop->setGeometry(116, 352, 75, 25);
+    ButtonStop->setEnabled(false);
+    ButtonStop->setToolTip(QStringLiteral("Stop the script (Ctrl+Break)"));
+    LabelTime = new QLabel(this);
+    LabelTime->setGeometry(308, 352, 118, 25);
+    for (QPushButton* button : {Button1, Button2, Button3, ButtonStop})
         button->setAutoDefault(false); // Enter belongs to the script, not to a button
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button1Click));
     connect(Button2, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button2Click));
     connect(Button3, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button3Click));
+    connect(ButtonStop, &QPushButton::clicked, this, Guarded(this, &TRunForm::ButtonStopClick));
+    // Break is the Pause key held with Ctrl.
+    StopShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Pause), this);
+    connect(StopShortcut, &QShortcut::activated, this, Guarded(this, &TRunForm::ButtonStopClick));
+    ElapsedTicker.setInterval(100);
+    connect(&ElapsedTicker, &QTimer::timeout, this, [this] { ShowElapsed(); });
 
     setTabOrder(Memoout, Memoerr);
     setTabOrder(Memoerr, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Button3);
+    setTabOrder(Button3, ButtonStop);
 }
 
-void TRunForm::CreateComponents() {
-    Components = std::make_unique<TComponent>();
-    Components->SetName("RunForm");
-    Tcl1 = new TTcl(Components.get());
-    Tcl1->SetName("Tcl1");
-    TclChannel1 = new TTclChannel(Components.get());
-    TclChannel2 = new TTclChannel(Components.get());
-    TclChannel3 = new TTclChannel(Components.get());
-
-    // The channels are stored active: they open, and become Tcl's standard channels, when the
-    // loading finishes, before any interpreter exists.
-    TComponentLoader loader(*Components);
-    struct TChannelSettings {
-        TTclChannel* Channel;
-        const char* Name;
-        bool Blocking;
-        TTclChannelBuffering Buffering;
-        int BufferSize;
-        TTclChannelTranslation TranslationOut;
-        const char* ChannelName;
-        TTclChannelType Type;
-        TTclChannelMode Mode;
+void TRunForm::CreateEngine() {
+    RunEngine = std::make_unique<TRunEngine>();
+    Tcl1 = RunEngine->Tcl1;
+    TclChannel1 = RunEngine->TclChannel1;
+    TclChannel2 = RunEngine->TclChannel2;
+    TclChannel3 = RunEngine->TclChannel3;
+    RunEngine->OnOutput = [this](QByteArrayView utf8, bool cutOff) {
+        Memoout->AddOutput(utf8, cutOff);
     };
-    const TChannelSettings settings[] = {
-        {TclChannel1, "TclChannel1", false, cbLine, 0, ctCrLf, "stdout", ctStdOut, cmWrite},
-        {TclChannel2, "TclChannel2", false, cbFull, 0, ctCrLf, "stderr", ctStdErr, cmWrite},
-        {TclChannel3, "TclChannel3", true, cbLine, 80, ctAuto, "stdin", ctStdIn, cmRead},
+    RunEngine->OnErrorOutput = [this](QByteArrayView utf8, bool cutOff) {
+        Memoerr->AddOutput(utf8, cutOff);
     };
-    for (const TChannelSettings& s : settings) {
-        s.Channel->SetName(s.Name);
-        s.Channel->SetActive(true);
-        s.Channel->SetBlocking(s.Blocking);
-        s.Channel->SetBuffering(s.Buffering);
-        s.Channel->SetBufferSize(s.BufferSize);
-        s.Channel->SetEofCharIn(0);
-        s.Channel->SetEofCharOut(0);
-        s.Channel->SetTranslationIn(ctAuto);
-        s.Channel->SetTranslationOut(s.TranslationOut);
-        s.Channel->SetChannelName(s.ChannelName);
-        s.Channel->SetChannelType(s.Type);
-        s.Channel->SetMode(s.Mode);
-    }
-    TclChannel1->OnOutput = [this](TTclChannel*, const char* buf, int toWrite, int&, int&) {
-        TclChannel1Output(buf, toWrite);
+    RunEngine->OnInputWanted = [this] { InputWanted(); };
+    RunEngine->OnInputEcho = [this](QByteArrayView utf8) { Memoout->AppendToLastLine(utf8); };
+    RunEngine->SaveBeforeExit = [this] {
+        if (SaveBeforeExit)
+            SaveBeforeExit();
     };
-    TclChannel2->OnOutput = [this](TTclChannel*, const char* buf, int toWrite, int&, int&) {
-        TclChannel2Output(buf, toWrite);
-    };
-    TclChannel3->OnInput = [this](TTclChannel*, char* buf, int toRead, int&, int& result) {
-        TclChannel3Input(buf, toRead, result);
-    };
-    // Every change of the standard input's blocking mode is accepted as it is.
-    TclChannel3->OnBlockMode = [](TTclChannel*, int, int&) {};
-    loader.Finish();
-    // The channels keep the library loaded for as long as the window lives.
-    ChannelBufferSize =
-        reinterpret_cast<decltype(ChannelBufferSize)>(FindTclProc("Tcl_GetChannelBufferSize"));
-    UseUtf8(TclChannel1);
-    UseUtf8(TclChannel2);
-    UseUtf8(TclChannel3);
 }
 
 void TRunForm::FormCreate() {
     try {
-        Tcl1->SetActive(true);
-        InstallScriptExitHandler();
-        // An optional start-up script; whether it exists or fails is nobody's concern here.
-        Tcl1->EvalFile("http.tcl");
+        RunEngine->Start();
     } catch (const std::exception& e) {
         ShowErrorBox(this, QString::fromStdString(e.what()));
     }
@@ -191,88 +143,65 @@ void TRunForm::Button1Click() {
 }
 
 void TRunForm::RunScript() {
-    Running = true;
-    struct TRunningFlag {
+    struct TRunState {
         TRunForm* Form;
-        ~TRunningFlag() {
+        ~TRunState() {
             Form->FlushPanes();
-            Form->Running = false;
+            Form->ShowRunState(false);
         }
-    } runningFlag{this};
+    } runState{this};
 
     Memoout->Clear();
     Memoerr->Clear();
-    Tcl1->SetActive(true);
-    for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
-        Reopen(channel);
-    const QString script = MainForm ? MainForm->ScriptText() : QString();
-    const bool succeeded = Tcl1->Eval(script.toStdString());
-    FlushScriptChannels();
-    if (!succeeded)
+    const QString script = ScriptSource ? ScriptSource() : QString();
+    ShowRunState(true);
+    const TRunOutcome outcome = RunEngine->Run(script.toStdString());
+    ShowOutcome(outcome);
+}
+
+void TRunForm::ShowOutcome(const TRunOutcome& outcome) {
+    if (!outcome.Succeeded)
         Memoerr->AddLine(QStringLiteral("****** ERROR *******"));
-    Memoerr->AddLine(QString::fromStdString(Tcl1->ResultText()));
+    Memoerr->AddLine(QString::fromStdString(outcome.Result));
     Memoout->AddLine(QStringLiteral("Done."));
+    LabelTime->setText(RunTimeText(false, outcome.Stopped, outcome.ElapsedMs));
 }
 
-void TRunForm::TclChannel1Output(const char* buf, int toWrite) {
-    Memoout->AddOutput(QByteArrayView(buf, toWrite), FillsBuffer(*TclChannel1, toWrite));
-}
-
-void TRunForm::TclChannel2Output(const char* buf, int toWrite) {
-    Memoerr->AddOutput(QByteArrayView(buf, toWrite), FillsBuffer(*TclChannel2, toWrite));
-}
-
-// Tcl hands a channel's buffer over as soon as it is full, wherever that is in the line, and
-// otherwise only when a line ends or the script flushes: a chunk as large as the buffer (whose
-// size a script may change) is carried on by the next one. Asked of Tcl directly, because
-// querying the option as text for every chunk would slow a script's output down noticeably.
-bool TRunForm::FillsBuffer(const TTclChannel& channel, int toWrite) const {
-    Tcl_Channel handle = channel.Channel();
-    if (ChannelBufferSize && handle)
-        return toWrite == ChannelBufferSize(handle);
-    return toWrite == channel.BufferSize();
-}
-
-void TRunForm::TclChannel3Input(char* buf, int toRead, int& result) {
-    if (focusWidget() != Memoout)
-        Memoout->setFocus();
-    FlushPanes();
-    WaitForTypedInput();
-    const QByteArray taken = TypedInput.Take(toRead);
-    std::copy(taken.begin(), taken.end(), buf);
-    result = static_cast<int>(taken.size()); // nothing typed: the application quits, end of file
-    QByteArray echo = taken;
-    echo.replace('\r', QByteArray()).replace('\n', QByteArray());
-    if (!echo.isEmpty())
-        Memoout->AppendToLastLine(echo);
-}
-
-void TRunForm::WaitForTypedInput() {
-    // Blocks on the event queue; a typed key ends the wait, and so does the application's quit,
-    // which ends every running event loop.
-    while (TypedInput.IsEmpty() && !QuitRequested) {
-        QEventLoop loop;
-        InputWait = &loop;
-        loop.exec();
-        InputWait = nullptr;
-        if (TypedInput.IsEmpty())
-            QuitRequested = true;
+void TRunForm::ShowRunState(bool running) {
+    ButtonStop->setEnabled(running);
+    if (running) {
+        ElapsedTicker.start();
+        ShowElapsed();
+    } else {
+        ElapsedTicker.stop();
     }
 }
 
-void TRunForm::MemooutKeyPress(QChar& key) {
-    TypedInput.Add(QString(key));
-    key = QChar::Null;
-    if (InputWait)
-        InputWait->quit();
+void TRunForm::ShowElapsed() {
+    LabelTime->setText(RunTimeText(true, false, RunEngine->ElapsedMs()));
 }
 
-void TRunForm::FlushScriptChannels() {
-    // Standard error is fully buffered: without a flush, what a script wrote there would show
-    // up only in some later run, after the lines that report this one.
-    for (TTclChannel* channel : {TclChannel1, TclChannel2})
-        if (Tcl_Channel handle = channel->Channel())
-            Tcl.Flush(handle);
+void TRunForm::ButtonStopClick() {
+    RunEngine->Stop();
+}
+
+bool TRunForm::IsRunning() const {
+    return RunEngine && RunEngine->IsRunning();
+}
+
+bool TRunForm::IsWaitingForInput() const {
+    return RunEngine && RunEngine->IsWaitingForInput();
+}
+
+void TRunForm::InputWanted() {
+    if (focusWidget() != Memoout)
+        Memoout->setFocus();
+    FlushPanes();
+}
+
+void TRunForm::MemooutKeyPress(QChar& key) {
+    RunEngine->Type(QString(key));
+    key = QChar::Null;
 }
 
 void TRunForm::FlushPanes() {
@@ -283,7 +212,7 @@ void TRunForm::FlushPanes() {
 bool TRunForm::RefuseWhileRunning() {
     // A second evaluation inside a waiting one, or closing the window under it, would pull the
     // interpreter out from under the script.
-    if (!Running)
+    if (!IsRunning())
         return false;
     QApplication::beep();
     // Clicking the button took the focus; the script's read still waits for keys typed into the

@@ -1,18 +1,23 @@
 #pragma once
-// The Run window: evaluates the editor's text in an interpreter that lives for the whole
-// program, shows the script's standard output and standard error in two panes and answers its
-// reads of standard input from keys typed into the output pane.
-
-#include "TypedInput.h"
+// The Run window: the view of a run engine. It evaluates the editor's text in an interpreter
+// that lives for the whole program, shows the script's standard output and standard error in
+// two panes while it runs, answers its reads of standard input from keys typed into the output
+// pane, and stops it on request.
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
 #include <memory>
 
 class QGroupBox;
-class QEventLoop;
+class QLabel;
 class QPushButton;
+class QShortcut;
 class TLinePane;
-struct Tcl_Channel_;
+class TRunEngine;
+struct TRunOutcome;
 
 namespace tslc {
 class TComponent;
@@ -23,15 +28,22 @@ class TTclChannel;
 class TRunForm : public QDialog {
     Q_OBJECT
 public:
-    // Loads the window's components: the three channels become Tcl's standard channels (loading
+    // Loads the run's components: the three channels become Tcl's standard channels (loading
     // the Tcl library, whose failure propagates), then FormCreate opens the interpreter.
     explicit TRunForm(QWidget* parent = nullptr);
     ~TRunForm() override;
 
     // True while a script runs (also while it waits for typed input).
-    bool IsRunning() const { return Running; }
+    bool IsRunning() const;
     // True while a script's read of standard input waits for a key.
-    bool IsWaitingForInput() const { return InputWait != nullptr; }
+    bool IsWaitingForInput() const;
+    TRunEngine* Engine() const { return RunEngine.get(); }
+
+    // Set by whoever shows the window: the script text a run evaluates, the editor's unsaved
+    // work before a script's exit ends the program, and moving the editor to a script line.
+    std::function<QString()> ScriptSource;
+    std::function<void()> SaveBeforeExit;
+    std::function<void(int line)> ShowScriptLine;
 
     // The window's parts, under the names of its form.
     QGroupBox* GroupBox1 = nullptr;
@@ -41,6 +53,10 @@ public:
     QPushButton* Button1 = nullptr; // Run
     QPushButton* Button3 = nullptr; // Save Result
     QPushButton* Button2 = nullptr; // Close
+    QPushButton* ButtonStop = nullptr;
+    QLabel* LabelTime = nullptr;       // running and for how long; how long the last run took
+    QShortcut* StopShortcut = nullptr; // Ctrl+Break
+    // The run's components, owned by the engine.
     tslc::TTcl* Tcl1 = nullptr;
     tslc::TTclChannel* TclChannel1 = nullptr; // stdout
     tslc::TTclChannel* TclChannel2 = nullptr; // stderr
@@ -49,6 +65,7 @@ public:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    void ButtonStopClick();
     void RunScript();
     void MemooutKeyPress(QChar& key);
 
@@ -65,23 +82,17 @@ protected:
 
 private:
     void CreateLayout();
-    void CreateComponents();
+    void CreateEngine();
     void FormCreate();
-    void TclChannel1Output(const char* buf, int toWrite);
-    void TclChannel2Output(const char* buf, int toWrite);
-    bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
-    void TclChannel3Input(char* buf, int toRead, int& result);
-    void WaitForTypedInput();
-    void FlushScriptChannels();
+    void InputWanted();
+    void ShowRunState(bool running);
+    void ShowElapsed();
+    void ShowOutcome(const TRunOutcome& outcome);
     void FlushPanes();
     bool RefuseWhileRunning();
 
-    std::unique_ptr<tslc::TComponent> Components; // owns Tcl1 and the three channels
-    TTypedInput TypedInput;
-    QEventLoop* InputWait = nullptr;
-    bool Running = false;
-    bool QuitRequested = false; // the application was asked to quit while a read waited
-    int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize
+    std::unique_ptr<TRunEngine> RunEngine;
+    QTimer ElapsedTicker;
 };
 
 // The program-wide Run window, created at start-up after the Options dialog.

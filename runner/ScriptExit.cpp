@@ -12,29 +12,35 @@ namespace {
 
 using TSetExitProc = void (*)(Tcl_ExitProc* proc);
 
+std::function<void()>& SaveBeforeExit() {
+    static std::function<void()> callback;
+    return callback;
+}
+
 // Tcl calls this from its exit command with the status as client data; it must not return.
 extern "C" void ScriptExitProc(ClientData status) {
-    SaveEditsBeforeExit();
+    if (SaveBeforeExit())
+        SaveBeforeExit()();
     std::exit(static_cast<int>(reinterpret_cast<std::intptr_t>(status)));
 }
 
 } // namespace
 
-void InstallScriptExitHandler() {
+void InstallScriptExitHandler(std::function<void()> saveBeforeExit) {
+    SaveBeforeExit() = std::move(saveBeforeExit);
     // Tcl_SetExitProc is no entry of the binding's table; it is looked up like any other name.
     if (auto setExitProc = reinterpret_cast<TSetExitProc>(tslc::FindTclProc("Tcl_SetExitProc")))
         setExitProc(ScriptExitProc);
 }
 
-void SaveEditsBeforeExit() {
-    while (MainForm && MainForm->IsModified()) {
-        const QString question =
-            QStringLiteral("Save changes to %1?").arg(MainForm->DocumentName());
+void SaveEditsBeforeExit(TMainForm* editor) {
+    while (editor && editor->IsModified()) {
+        const QString question = QStringLiteral("Save changes to %1?").arg(editor->DocumentName());
         const auto answer =
-            Modal().MessageBox(MainForm, QMessageBox::Question, QStringLiteral("Confirm"), question,
+            Modal().MessageBox(editor, QMessageBox::Question, QStringLiteral("Confirm"), question,
                                QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
-        MainForm->FileSave();
+        editor->FileSave();
     }
 }

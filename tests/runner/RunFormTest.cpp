@@ -3,6 +3,7 @@
 
 #include "RunForm.h"
 #include "AppTitle.h"
+#include "EditorLink.h"
 #include "LinePane.h"
 #include "MainForm.h"
 #include "RichEdit.h"
@@ -89,6 +90,7 @@ protected:
         Main = std::make_unique<TMainForm>();
         MainForm = Main.get();
         Run = std::make_unique<TRunForm>(Main.get());
+        LinkRunWindowToEditor(*Run, *Main);
         RunForm = Run.get();
         Run->show();
     }
@@ -365,7 +367,7 @@ TEST_F(RunWindow, ExitOfAModifiedDocumentAsksToSaveFirst) {
     Main->Editor()->SetModified(true);
     Seam.AnswerMessage(QMessageBox::Yes);
     Seam.AnswerSaveFile(file);
-    SaveEditsBeforeExit();
+    SaveEditsBeforeExit(Main.get());
     EXPECT_FALSE(Main->IsModified());
     EXPECT_TRUE(QFile::exists(file));
     const auto asked = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
@@ -377,7 +379,7 @@ TEST_F(RunWindow, ExitWithNoDiscardsWithoutSaving) {
     Main->Editor()->SetLines({"set a 1"});
     Main->Editor()->SetModified(true);
     Seam.AnswerMessage(QMessageBox::No);
-    SaveEditsBeforeExit();
+    SaveEditsBeforeExit(Main.get());
     EXPECT_TRUE(Seam.AskedOfKind(TScriptedModalSeam::TKind::SaveFile).empty());
 }
 

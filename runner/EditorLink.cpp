@@ -1,0 +1,14 @@
+#include "EditorLink.h"
+
+#include "MainForm.h"
+#include "RunForm.h"
+#include "ScriptExit.h"
+
+#include <QPointer>
+
+void LinkRunWindowToEditor(TRunForm& run, TMainForm& editor) {
+    // The editor may go before the Run window: a guarded pointer answers as if it had no text.
+    QPointer<TMainForm> guarded(&editor);
+    run.ScriptSource = [guarded] { return guarded ? guarded->ScriptText() : QString(); };
+    run.SaveBeforeExit = [guarded] { SaveEditsBeforeExit(guarded.data()); };
+}
