@@ -1,6 +1,6 @@
 #include "QtNotifier.h"
 
-#include "TclTk.h"
+#include "tslc/TclTk.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "QtNotifier.h"
 #include "ScriptExit.h"
 
-#include "Tslc.h"
+#include "tslc/Tslc.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -17,8 +17,6 @@
 #include <QShortcut>
 #include <QShowEvent>
 
-using namespace tslc;
-
 TRunForm* RunForm = nullptr;
 
 namespace {

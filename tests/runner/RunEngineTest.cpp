@@ -4,8 +4,6 @@
 #include "RunEngine.h"
 #include "QtNotifier.h"
 
-#include "TTcl.h"
-
 #include <QCoreApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
