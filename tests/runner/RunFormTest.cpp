@@ -7,6 +7,7 @@
 #include "LinePane.h"
 #include "MainForm.h"
 #include "RichEdit.h"
+#include "RunEngine.h"
 #include "ScriptExit.h"
 #include "ScriptedModalSeam.h"
 #include "Startup.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -452,4 +454,117 @@ TEST_F(RunWindow, ScriptThatClosesTheStandardChannelsSpoilsNoLaterRun) {
     RunScript({"puts second", "puts stderr again", "set result 5"});
     EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"second", "", "Done."}));
     EXPECT_EQ(PaneLines(Run->Memoerr), (QStringList{"again", "", "5"}));
+}
+
+namespace {
+
+// Runs action on the event loop once a script has run for a moment (checked every 5 ms).
+void WhenRunning(std::function<void()> action) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        if (!RunForm || !RunForm->IsRunning() || RunForm->Engine()->ElapsedMs() < 50)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start(5);
+}
+
+const QStringList StoppedLines{"****** ERROR *******", "script stopped by the user"};
+
+} // namespace
+
+TEST_F(RunWindow, OutputIsOnThePaneWhileTheScriptStillRuns) {
+    QStringList midRun;
+    bool running = false;
+    WhenRunning([&] {
+        midRun = PaneLines(Run->Memoout);
+        running = Run->IsRunning();
+        Run->ButtonStopClick();
+    });
+    RunScript({"puts first", "after 100000", "puts never"});
+    EXPECT_TRUE(running);
+    EXPECT_EQ(midRun, (QStringList{"first", ""}));
+    EXPECT_EQ(PaneLines(Run->Memoerr), StoppedLines);
+}
+
+TEST_F(RunWindow, StopIsEnabledOnlyDuringARunAndEndsIt) {
+    EXPECT_FALSE(Run->ButtonStop->isEnabled());
+    bool enabledDuringRun = false;
+    QString timeDuringRun;
+    WhenRunning([&] {
+        enabledDuringRun = Run->ButtonStop->isEnabled();
+        timeDuringRun = Run->LabelTime->text();
+        QTest::mouseClick(Run->ButtonStop, Qt::LeftButton);
+    });
+    RunScript({"proc kept {} {return 42}", "while 1 {incr i}"});
+    EXPECT_TRUE(enabledDuringRun);
+    EXPECT_TRUE(timeDuringRun.startsWith("Running 0:00.")) << timeDuringRun.toStdString();
+    EXPECT_FALSE(Run->ButtonStop->isEnabled());
+    EXPECT_FALSE(Run->IsRunning());
+    EXPECT_EQ(PaneLines(Run->Memoerr), StoppedLines);
+    EXPECT_EQ(PaneLines(Run->Memoout), QStringList{"Done."});
+    EXPECT_TRUE(Run->LabelTime->text().startsWith("Stopped after 0:00."));
+
+    RunScript({"puts [kept]"});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"42", "", "Done."}));
+    EXPECT_TRUE(Run->LabelTime->text().startsWith("Finished in 0:00."));
+}
+
+TEST_F(RunWindow, CtrlBreakStopsAScriptWaitingInTheEventLoop) {
+    WhenRunning([this] { QTest::keyClick(Run->Memoout, Qt::Key_Pause, Qt::ControlModifier); });
+    RunScript({"vwait forever"});
+    EXPECT_EQ(PaneLines(Run->Memoerr), StoppedLines);
+}
+
+TEST_F(RunWindow, StopEndsAReadOfStandardInput) {
+    WhenWaiting([this] { QTest::mouseClick(Run->ButtonStop, Qt::LeftButton); });
+    RunScript({"puts before", "gets stdin line", "puts after"});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"before", "", "Done."}));
+    EXPECT_EQ(PaneLines(Run->Memoerr), StoppedLines);
+}
+
+TEST_F(RunWindow, RunCloseAndEscapeAreRefusedDuringEveryKindOfRun) {
+    const QStringList scripts{"while 1 {incr i}", "while 1 {catch {error x}}", "vwait forever",
+                              "after 100000", "while 1 {update}"};
+    for (const QString& script : scripts) {
+        bool refused = false;
+        WhenRunning([&] {
+            Run->Button1Click();
+            Run->Button2Click();
+            Run->reject();
+            Run->close();
+            QTest::keyClick(Run->Memoout, Qt::Key_Escape);
+            refused = Run->isVisible() && Run->IsRunning();
+            Run->ButtonStopClick();
+        });
+        RunScript({script});
+        EXPECT_TRUE(refused) << script.toStdString();
+        EXPECT_EQ(PaneLines(Run->Memoerr), StoppedLines) << script.toStdString();
+    }
+    Run->Button2Click();
+    EXPECT_FALSE(Run->isVisible());
+}
+
+TEST_F(RunWindow, TheWindowRepaintsDuringARun) {
+    int paintsDuringRun = 0;
+    struct TPaintCounter : QObject {
+        int* Count;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint)
+                ++*Count;
+            return false;
+        }
+    } counter;
+    counter.Count = &paintsDuringRun;
+    WhenRunning([&] {
+        Run->Memoerr->viewport()->installEventFilter(&counter);
+        Run->resize(Run->width() + 20, Run->height());
+        Run->Memoerr->viewport()->update();
+        QTimer::singleShot(100, Run.get(), [this] { Run->ButtonStopClick(); });
+    });
+    RunScript({"while 1 {incr i}"});
+    Run->Memoerr->viewport()->removeEventFilter(&counter);
+    EXPECT_GT(paintsDuringRun, 0);
 }
