@@ -28,6 +28,7 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <stdexcept>
 
 TMainForm* MainForm = nullptr;
@@ -371,6 +372,12 @@ QString TMainForm::ScriptText() const {
     for (const QString& line : EditorControl->Lines())
         text += line + QStringLiteral("\r\n");
     return text;
+}
+
+void TMainForm::ShowDocumentLine(int line) {
+    const int last = std::max(0, EditorControl->LineCount() - 1);
+    EditorControl->SetCaret(EditorControl->LineStart(std::clamp(line - 1, 0, last)));
+    EditorControl->setFocus();
 }
 
 void TMainForm::SetEditorColors(TColor background, TColor defaultText) {

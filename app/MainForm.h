@@ -38,6 +38,9 @@ public:
 
     // Every document line followed by CR LF: the text the Run window evaluates.
     QString ScriptText() const;
+    // Puts the caret at the start of a document line (1 is the first; clamped to the document)
+    // and scrolls it into view: where a script's error happened.
+    void ShowDocumentLine(int line);
 
     // Asks whether to save a modified document. False when the asking command must stop: the
     // user cancelled (also the Save As dialog after Yes) or the save failed (reported).

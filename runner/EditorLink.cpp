@@ -11,4 +11,8 @@ void LinkRunWindowToEditor(TRunForm& run, TMainForm& editor) {
     QPointer<TMainForm> guarded(&editor);
     run.ScriptSource = [guarded] { return guarded ? guarded->ScriptText() : QString(); };
     run.SaveBeforeExit = [guarded] { SaveEditsBeforeExit(guarded.data()); };
+    run.ShowScriptLine = [guarded](int line) {
+        if (guarded)
+            guarded->ShowDocumentLine(line);
+    };
 }

@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -121,4 +122,18 @@ void TLinePane::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(tr("Copy All"), this,
                    [this] { QApplication::clipboard()->setText(Lines().join(QLatin1Char('\n'))); });
     menu.exec(event->globalPos());
+}
+
+qsizetype TLinePane::LineAt(QPoint point) const {
+    if (point.y() < 0)
+        return -1;
+    const qsizetype line = verticalScrollBar()->value() + point.y() / fontMetrics().lineSpacing();
+    return line < Store.LineCount() ? line : -1;
+}
+
+void TLinePane::mouseDoubleClickEvent(QMouseEvent* event) {
+    const qsizetype line = LineAt(event->position().toPoint());
+    if (line >= 0 && OnLineDoubleClick)
+        OnLineDoubleClick(line);
+    event->accept();
 }

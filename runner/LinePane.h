@@ -35,12 +35,17 @@ public:
     // Receives each typed character (the handler replaces it with a null character to mark it
     // taken); the pane itself never acts on a character key while a handler is set.
     std::function<void(QChar& key)> OnKeyPress;
+    // Receives the index of a line the user double-clicked.
+    std::function<void(qsizetype line)> OnLineDoubleClick;
+    // The line drawn at a point of the viewport, or -1 below the last line.
+    qsizetype LineAt(QPoint point) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void Changed();

@@ -73,6 +73,7 @@ void TRunForm::CreateLayout() {
     errorPalette.setColor(QPalette::Base, palette().color(QPalette::Button));
     errorPalette.setColor(QPalette::Text, Qt::red);
     Memoerr->setPalette(errorPalette);
+    Memoerr->OnLineDoubleClick = [this](qsizetype line) { MemoerrDoubleClick(line); };
 
     Button1 = new QPushButton(QStringLiteral("Run"), this);
     Button1->setGeometry(8, 352, 75, 25);
@@ -151,6 +152,9 @@ void TRunForm::RunScript() {
 
     Memoout->Clear();
     Memoerr->Clear();
+    LastErrorLine = 0;
+    ErrorReportStart = -1;
+    Memoerr->setToolTip(QString());
     const QString script = ScriptSource ? ScriptSource() : QString();
     ShowRunState(true);
     const TRunOutcome outcome = RunEngine->Run(script.toStdString());
@@ -158,6 +162,12 @@ void TRunForm::RunScript() {
 }
 
 void TRunForm::ShowOutcome(const TRunOutcome& outcome) {
+    LastErrorLine = outcome.Succeeded || outcome.Stopped ? 0 : outcome.ErrorLine;
+    ErrorReportStart = LastErrorLine ? Memoerr->LineCount() : -1;
+    Memoerr->setToolTip(LastErrorLine ? QStringLiteral("Double-click the error to show line %1 "
+                                                       "in the editor")
+                                            .arg(LastErrorLine)
+                                      : QString());
     if (!outcome.Succeeded)
         Memoerr->AddLine(QStringLiteral("****** ERROR *******"));
     Memoerr->AddLine(QString::fromStdString(outcome.Result));
@@ -177,6 +187,18 @@ void TRunForm::ShowRunState(bool running) {
 
 void TRunForm::ShowElapsed() {
     LabelTime->setText(RunTimeText(true, false, RunEngine->ElapsedMs()));
+}
+
+void TRunForm::ShowErrorLine() {
+    if (LastErrorLine > 0 && ShowScriptLine)
+        ShowScriptLine(LastErrorLine);
+}
+
+// Only the report of the error leads to its line; what the script wrote to standard error
+// before it is the script's own.
+void TRunForm::MemoerrDoubleClick(qsizetype line) {
+    if (ErrorReportStart >= 0 && line >= ErrorReportStart)
+        ShowErrorLine();
 }
 
 void TRunForm::ButtonStopClick() {

@@ -66,6 +66,10 @@ public:
     void Button2Click();
     void Button3Click();
     void ButtonStopClick();
+    // The script line of the last run's error (1 is the first), 0 when there is none or Tcl did
+    // not tell; ShowErrorLine moves the editor there (also a double-click on the error report).
+    int ErrorLine() const { return LastErrorLine; }
+    void ShowErrorLine();
     void RunScript();
     void MemooutKeyPress(QChar& key);
 
@@ -91,7 +95,11 @@ private:
     void FlushPanes();
     bool RefuseWhileRunning();
 
+    void MemoerrDoubleClick(qsizetype line);
+
     std::unique_ptr<TRunEngine> RunEngine;
+    int LastErrorLine = 0;
+    qsizetype ErrorReportStart = -1; // the error pane's first line of the error report
     QTimer ElapsedTicker;
 };
 

@@ -568,3 +568,40 @@ TEST_F(RunWindow, TheWindowRepaintsDuringARun) {
     Run->Memoerr->viewport()->removeEventFilter(&counter);
     EXPECT_GT(paintsDuringRun, 0);
 }
+
+TEST_F(RunWindow, DoubleClickOnTheErrorPutsTheCaretOnTheLineThatCalledTheFailingProcedure) {
+    RunScript(
+        {"set a 1", "proc fails {} {", "    error boom", "}", "puts start", "fails", "puts never"});
+    EXPECT_EQ(PaneLines(Run->Memoerr), (QStringList{"****** ERROR *******", "boom"}));
+    EXPECT_EQ(Run->ErrorLine(), 6);
+    Main->Editor()->SetCaret(0);
+    const int spacing = Run->Memoerr->fontMetrics().lineSpacing();
+    QTest::mouseDClick(Run->Memoerr->viewport(), Qt::LeftButton, {}, QPoint(5, spacing + 2));
+    EXPECT_EQ(Main->Editor()->CaretPos(), QPoint(0, 5));
+}
+
+TEST_F(RunWindow, ErrorLineOfASyntaxErrorAndOnlyTheReportLeadsThere) {
+    RunScript({"puts stderr first", "", "", "puts [lindex {a b}", "set c 3"});
+    EXPECT_EQ(PaneLines(Run->Memoerr),
+              (QStringList{"first", "", "****** ERROR *******", "missing close-bracket"}));
+    EXPECT_EQ(Run->ErrorLine(), 4);
+    Main->Editor()->SetCaret(0);
+    const int spacing = Run->Memoerr->fontMetrics().lineSpacing();
+    QTest::mouseDClick(Run->Memoerr->viewport(), Qt::LeftButton, {}, QPoint(5, 2));
+    EXPECT_EQ(Main->Editor()->CaretPos(), QPoint(0, 0)); // the script's own output
+    QTest::mouseDClick(Run->Memoerr->viewport(), Qt::LeftButton, {}, QPoint(5, 3 * spacing + 2));
+    EXPECT_EQ(Main->Editor()->CaretPos(), QPoint(0, 3));
+}
+
+TEST_F(RunWindow, NoErrorLineAfterSuccessOrStop) {
+    RunScript({"error first"});
+    EXPECT_EQ(Run->ErrorLine(), 1);
+    RunScript({"set ok 1"});
+    EXPECT_EQ(Run->ErrorLine(), 0);
+    WhenRunning([this] { Run->ButtonStopClick(); });
+    RunScript({"", "while 1 {incr i}"});
+    EXPECT_EQ(Run->ErrorLine(), 0);
+    Main->Editor()->SetCaret(0);
+    Run->ShowErrorLine();
+    EXPECT_EQ(Main->Editor()->CaretPos(), QPoint(0, 0));
+}
