@@ -37,6 +37,11 @@ void TLinePane::AppendToLastLine(QByteArrayView utf8) {
     Changed();
 }
 
+void TLinePane::SetLimits(qsizetype maxLines, qsizetype maxBytes) {
+    Store.SetLimits(maxLines, maxBytes);
+    Changed();
+}
+
 void TLinePane::Clear() {
     Store.Clear();
     ShowLatest();

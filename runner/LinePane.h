@@ -25,6 +25,9 @@ public:
     QString Line(qsizetype index) const { return Store.Line(index); }
     QByteArray LineBytes(qsizetype index) const { return Store.LineBytes(index); }
     QStringList Lines() const { return Store.Lines(); }
+    // See TLineStore: the pane keeps at most a million lines and drops the earliest.
+    void SetLimits(qsizetype maxLines, qsizetype maxBytes);
+    qsizetype DroppedLines() const { return Store.DroppedLines(); }
 
     // Brings the pane up to date at once: scroll bars, the last line in view, a repaint. While a
     // script runs no events are processed, so the window calls this itself; adding lines calls

@@ -1,5 +1,7 @@
 #include "LineStore.h"
 
+#include <algorithm>
+
 void TLineStore::AddLine(QByteArrayView utf8) {
     StartLine();
     Append(utf8);
@@ -26,6 +28,7 @@ void TLineStore::Clear() {
     Text.clear();
     LineStarts.clear();
     Longest = 0;
+    Dropped = 0;
     OutputCutOff = false;
     EndsInCr = false;
 }
@@ -55,6 +58,39 @@ void TLineStore::Append(QByteArrayView utf8) {
     NoteLineLength(LineCount() - 1);
     if (size > 0)
         EndsInCr = data[size - 1] == '\r';
+    KeepWithinLimits();
+}
+
+void TLineStore::SetLimits(qsizetype maxLines, qsizetype maxBytes) {
+    MaxLines = std::max<qsizetype>(1, maxLines);
+    MaxBytes = std::max<qsizetype>(1, maxBytes);
+    KeepWithinLimits();
+}
+
+void TLineStore::KeepWithinLimits() {
+    if (LineCount() > MaxLines)
+        DropFirstLines(LineCount() - (MaxLines - MaxLines / 16));
+    if (Text.size() > MaxBytes) {
+        // The first line whose start leaves the rest within the lowered byte limit.
+        const qsizetype excess = Text.size() - (MaxBytes - MaxBytes / 16);
+        const auto firstKept = std::lower_bound(LineStarts.begin(), LineStarts.end(), excess);
+        DropFirstLines(firstKept - LineStarts.begin());
+    }
+}
+
+void TLineStore::DropFirstLines(qsizetype count) {
+    count = std::min(count, LineCount() - 1);
+    if (count <= 0)
+        return;
+    const qsizetype offset = LineStarts[count];
+    Text.remove(0, offset);
+    LineStarts.erase(LineStarts.begin(), LineStarts.begin() + count);
+    Longest = 0;
+    for (qsizetype& start : LineStarts)
+        start -= offset;
+    for (qsizetype line = 0; line < LineCount(); ++line)
+        NoteLineLength(line);
+    Dropped += count;
 }
 
 void TLineStore::NoteLineLength(qsizetype line) {

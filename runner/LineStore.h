@@ -11,6 +11,15 @@
 
 class TLineStore {
 public:
+    // A store keeps at most this many lines and about this many bytes (an output flood must not
+    // eat the machine's memory): beyond either, the earliest lines are dropped, a sixteenth of
+    // the limit at a time, and counted. The last line always stays, however long.
+    static constexpr qsizetype DefaultMaxLines = 1000000;
+    static constexpr qsizetype DefaultMaxBytes = qsizetype(256) * 1024 * 1024;
+    void SetLimits(qsizetype maxLines, qsizetype maxBytes);
+    // The lines dropped since the store was last cleared.
+    qsizetype DroppedLines() const { return Dropped; }
+
     // Adds text as a new last line. Line ends inside it (CR LF, a lone CR, LF) break it into
     // lines, so a text that ends with a line end leaves an empty line after it.
     void AddLine(QByteArrayView utf8);
@@ -35,11 +44,16 @@ private:
     void StartLine();
     void Append(QByteArrayView utf8);
     void NoteLineLength(qsizetype line);
+    void KeepWithinLimits();
+    void DropFirstLines(qsizetype count);
     QByteArrayView LineView(qsizetype index) const;
 
     QByteArray Text;                   // every line's bytes, one after the other
     std::vector<qsizetype> LineStarts; // offset in Text of each line
     qsizetype Longest = 0;
+    qsizetype MaxLines = DefaultMaxLines;
+    qsizetype MaxBytes = DefaultMaxBytes;
+    qsizetype Dropped = 0;
     bool OutputCutOff = false; // the last chunk of output goes on in the next one
     bool EndsInCr = false;     // the last byte added was a CR, which an LF may still complete
 };

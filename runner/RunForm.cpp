@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
@@ -187,6 +188,7 @@ void TRunForm::ShowRunState(bool running) {
 
 void TRunForm::ShowElapsed() {
     LabelTime->setText(RunTimeText(true, false, RunEngine->ElapsedMs()));
+    ShowDroppedLines();
 }
 
 void TRunForm::ShowErrorLine() {
@@ -227,6 +229,19 @@ void TRunForm::MemooutKeyPress(QChar& key) {
 void TRunForm::FlushPanes() {
     Memoout->ShowLatest();
     Memoerr->ShowLatest();
+    ShowDroppedLines();
+}
+
+// A pane that had to let its earliest lines go says so in its frame's title.
+void TRunForm::ShowDroppedLines() {
+    const auto show = [](QGroupBox* box, const TLinePane* pane, const QString& title) {
+        const qsizetype dropped = pane->DroppedLines();
+        box->setTitle(dropped ? QStringLiteral("%1 (%2 earlier lines dropped)")
+                                    .arg(title, QLocale::c().toString(dropped))
+                              : title);
+    };
+    show(GroupBox1, Memoout, QStringLiteral("Output Window"));
+    show(GroupBox3, Memoerr, QStringLiteral("Error Window"));
 }
 
 bool TRunForm::RefuseWhileRunning() {

@@ -93,6 +93,7 @@ private:
     void ShowElapsed();
     void ShowOutcome(const TRunOutcome& outcome);
     void FlushPanes();
+    void ShowDroppedLines();
     bool RefuseWhileRunning();
 
     void MemoerrDoubleClick(qsizetype line);

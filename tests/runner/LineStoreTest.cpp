@@ -101,3 +101,49 @@ TEST(LineStore, LineBytesAreTheBytesAsWritten) {
     EXPECT_EQ(store.LineBytes(1), QByteArray("\xC3"));
     EXPECT_EQ(store.LineBytes(2), QByteArray());
 }
+
+TEST(LineStore, BeyondTheLineLimitTheEarliestLinesGoAndAreCounted) {
+    TLineStore store;
+    store.SetLimits(32, 1 << 20);
+    for (int i = 0; i < 32; ++i)
+        store.AddLine(QByteArray::number(i));
+    EXPECT_EQ(store.LineCount(), 32);
+    EXPECT_EQ(store.DroppedLines(), 0);
+    store.AddLine("32"); // one over: a sixteenth of the limit more goes at once
+    EXPECT_EQ(store.LineCount(), 30);
+    EXPECT_EQ(store.DroppedLines(), 3);
+    EXPECT_EQ(store.Line(0), "3");
+    EXPECT_EQ(store.Line(29), "32");
+    for (int i = 33; i < 1000; ++i) {
+        store.AddOutput(QByteArray::number(i) + "\r\n", false);
+        ASSERT_LE(store.LineCount(), 32);
+    }
+    EXPECT_EQ(store.Line(store.LineCount() - 2), "999");
+    EXPECT_EQ(store.DroppedLines() + store.LineCount(), 1000 * 2 - 33);
+    store.Clear();
+    EXPECT_EQ(store.DroppedLines(), 0);
+}
+
+TEST(LineStore, BeyondTheByteLimitLinesGoButTheLastStaysWhole) {
+    TLineStore store;
+    store.SetLimits(1000, 160);
+    for (int i = 0; i < 20; ++i)
+        store.AddLine(QByteArray(10, char('a' + i)));
+    EXPECT_LE(store.LineCount() * 10, 160);
+    EXPECT_EQ(store.Line(store.LineCount() - 1), QString(10, QChar('t')));
+    EXPECT_EQ(store.DroppedLines() + store.LineCount(), 20);
+    store.AddLine(QByteArray(500, 'z'));
+    EXPECT_EQ(store.Lines(), QStringList{QString(500, QChar('z'))});
+    EXPECT_EQ(store.LongestLine(), 500);
+    store.AppendToLastLine("!");
+    EXPECT_EQ(store.Line(0).size(), 501);
+}
+
+TEST(LineStore, ALineCutOffBeforeADropGoesOnAfterIt) {
+    TLineStore store;
+    store.SetLimits(4, 1 << 20);
+    store.AddOutput("1\r\n2\r\n3\r\n4\r\n5\r", true);
+    store.AddOutput("\nsix", false);
+    EXPECT_EQ(store.Lines(), (QStringList{"3", "4", "5", "six"}));
+    EXPECT_EQ(store.LongestLine(), 3);
+}

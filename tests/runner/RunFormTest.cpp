@@ -5,6 +5,7 @@
 #include "AppTitle.h"
 #include "EditorLink.h"
 #include "LinePane.h"
+#include "LineStore.h"
 #include "MainForm.h"
 #include "RichEdit.h"
 #include "RunEngine.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -604,4 +606,28 @@ TEST_F(RunWindow, NoErrorLineAfterSuccessOrStop) {
     Main->Editor()->SetCaret(0);
     Run->ShowErrorLine();
     EXPECT_EQ(Main->Editor()->CaretPos(), QPoint(0, 0));
+}
+
+TEST_F(RunWindow, APaneKeepsItsLimitOfLinesSaysHowManyWentAndSavesWhatItHolds) {
+    EXPECT_EQ(TLineStore::DefaultMaxLines, 1000000);
+    Run->Memoout->SetLimits(100, 1 << 20);
+    RunScript({"for {set i 0} {$i < 1000} {incr i} {puts $i}"});
+    const QStringList lines = PaneLines(Run->Memoout);
+    ASSERT_LE(lines.size(), 100);
+    EXPECT_EQ(lines.last(), "Done.");
+    EXPECT_EQ(lines[lines.size() - 3], "999");
+    const qsizetype dropped = Run->Memoout->DroppedLines();
+    EXPECT_EQ(dropped + lines.size(), 2001);
+    EXPECT_EQ(Run->GroupBox1->title(),
+              QStringLiteral("Output Window (%1 earlier lines dropped)").arg(dropped));
+    EXPECT_EQ(Run->GroupBox3->title(), "Error Window");
+
+    Seam.AnswerSaveFile(WorkDir.FilePath("kept"));
+    Run->Button3Click();
+    QFile saved(WorkDir.FilePath("kept.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), lines.join("\r\n").toUtf8() + "\r\n");
+
+    RunScript({"puts again"});
+    EXPECT_EQ(Run->GroupBox1->title(), "Output Window");
 }
