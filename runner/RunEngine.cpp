@@ -47,6 +47,8 @@ TRunEngine::TRunEngine(QObject* parent)
 TRunEngine::~TRunEngine() {
     // The components go first: deleting the interpreter and channels may still write output.
     Components.reset();
+    if (TclLoaded() && Tcl.DeleteEvents)
+        Tcl.DeleteEvents(IsStdinEventOf, this);
 }
 
 void TRunEngine::CreateComponents() {
@@ -103,6 +105,7 @@ void TRunEngine::CreateComponents() {
     };
     // Every change of the standard input's blocking mode is accepted as it is.
     TclChannel3->OnBlockMode = [](TTclChannel*, int, int&) {};
+    TclChannel3->OnWatch = [this](TTclChannel*, int mask) { StdinWatched(mask); };
     loader.Finish();
     // The channels keep the library loaded for as long as the engine lives.
     ChannelBufferSize =
@@ -178,6 +181,7 @@ void TRunEngine::Type(const QString& text) {
     TypedInput.Add(text);
     if (InputWait)
         InputWait->quit();
+    NotifyStdinWhenReadable();
 }
 
 // --- the event pump ---------------------------------------------------------------------------
@@ -290,6 +294,48 @@ void TRunEngine::WaitForTypedInput() {
         if (TypedInput.IsEmpty() && !StopRequested)
             QuitRequested = true;
     }
+}
+
+// Like a terminal's, the standard input becomes readable for a script's fileevent when a whole
+// line has been typed. Tcl is told from its own event loop, as a file's readiness would be.
+void TRunEngine::StdinWatched(int mask) {
+    StdinWatchedReadable = (mask & TCL_READABLE) != 0;
+    NotifyStdinWhenReadable();
+}
+
+namespace {
+struct TStdinReadableEvent {
+    Tcl_Event Header;
+    TRunEngine* Engine;
+};
+} // namespace
+
+void TRunEngine::NotifyStdinWhenReadable() {
+    if (!StdinWatchedReadable || StdinEventQueued || !TypedInput.HasLine() || !Tcl.QueueEvent)
+        return;
+    StdinEventQueued = true;
+    auto* event = reinterpret_cast<TStdinReadableEvent*>(Tcl.Alloc(sizeof(TStdinReadableEvent)));
+    event->Header.proc = StdinReadableEventProc;
+    event->Header.nextPtr = nullptr;
+    event->Engine = this;
+    Tcl.QueueEvent(&event->Header, TCL_QUEUE_TAIL);
+}
+
+int TRunEngine::StdinReadableEventProc(Tcl_Event* event, int flags) {
+    if (!(flags & TCL_FILE_EVENTS))
+        return 0;
+    TRunEngine* engine = reinterpret_cast<TStdinReadableEvent*>(event)->Engine;
+    engine->StdinEventQueued = false;
+    Tcl_Channel channel = engine->TclChannel3->Channel();
+    if (channel && engine->StdinWatchedReadable && engine->TypedInput.HasLine() &&
+        Tcl.NotifyChannel)
+        Tcl.NotifyChannel(channel, TCL_READABLE);
+    return 1;
+}
+
+int TRunEngine::IsStdinEventOf(Tcl_Event* event, void* engine) {
+    return event->proc == StdinReadableEventProc &&
+           reinterpret_cast<TStdinReadableEvent*>(event)->Engine == engine;
 }
 
 void TRunEngine::FlushScriptChannels() {

@@ -18,6 +18,7 @@
 class QEventLoop;
 struct Tcl_Channel_;
 struct Tcl_Interp;
+struct Tcl_Event;
 
 namespace tslc {
 class TComponent;
@@ -89,6 +90,10 @@ private:
     bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
     void TclChannel3Input(char* buf, int toRead, int& errorCode, int& result);
     void WaitForTypedInput();
+    void StdinWatched(int mask);
+    void NotifyStdinWhenReadable();
+    static int StdinReadableEventProc(Tcl_Event* event, int flags);
+    static int IsStdinEventOf(Tcl_Event* event, void* engine);
     void FlushScriptChannels();
     void StartPump(Tcl_Interp* interp);
     void StopPump(Tcl_Interp* interp);
@@ -104,6 +109,8 @@ private:
     bool Running = false;
     bool StopRequested = false;
     bool Pumping = false;
-    bool QuitRequested = false; // the application was asked to quit while a read waited
+    bool QuitRequested = false;        // the application was asked to quit while a read waited
+    bool StdinWatchedReadable = false; // a script's fileevent waits for typed lines
+    bool StdinEventQueued = false;
     int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize
 };

@@ -10,6 +10,8 @@ public:
     void Add(const QString& typed) { Pending += typed.toUtf8(); }
     bool IsEmpty() const { return Pending.isEmpty(); }
     qsizetype Size() const { return Pending.size(); }
+    // A whole line is typed: what makes a terminal's standard input readable.
+    bool HasLine() const { return Pending.contains('\r') || Pending.contains('\n'); }
 
     // Hands out at most maxBytes bytes and forgets everything that was typed: characters beyond
     // what one read takes are discarded.

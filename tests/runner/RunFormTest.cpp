@@ -631,3 +631,29 @@ TEST_F(RunWindow, APaneKeepsItsLimitOfLinesSaysHowManyWentAndSavesWhatItHolds) {
     RunScript({"puts again"});
     EXPECT_EQ(Run->GroupBox1->title(), "Output Window");
 }
+
+TEST_F(RunWindow, FileeventOnStandardInputFiresWhenALineIsTyped) {
+    int firedBeforeTheLineEnded = -1;
+    WhenRunning([&] {
+        QTest::keyClicks(Run->Memoout, "hi");
+        QCoreApplication::processEvents();
+        QTest::qWait(50);
+        firedBeforeTheLineEnded = PaneLines(Run->Memoout).contains("fired") ? 1 : 0;
+        QTest::keyClick(Run->Memoout, Qt::Key_Return);
+    });
+    RunScript({"puts waiting",
+               "fileevent stdin readable {puts fired; set got [gets stdin]; fileevent stdin "
+               "readable {}}",
+               "vwait got", "puts \"<$got>\""});
+    EXPECT_EQ(firedBeforeTheLineEnded, 0);
+    EXPECT_EQ(PaneLines(Run->Memoout),
+              (QStringList{"waiting", "", "fired", "hi", "<hi>", "", "Done."}));
+}
+
+TEST_F(RunWindow, FileeventOnStandardInputSeesALineTypedBeforeTheRun) {
+    QTest::keyClicks(Run->Memoout, "early");
+    QTest::keyClick(Run->Memoout, Qt::Key_Return);
+    RunScript({"fileevent stdin readable {set got [gets stdin]; fileevent stdin readable {}}",
+               "vwait got", "puts \"<$got>\""});
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"early", "<early>", "", "Done."}));
+}
