@@ -1,5 +1,6 @@
 #include "RunEngine.h"
 
+#include "ChildOutputPipe.h"
 #include "QtNotifier.h"
 #include "ScriptExit.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 using namespace tslc;
 
@@ -47,6 +49,8 @@ TRunEngine::TRunEngine(QObject* parent)
 TRunEngine::~TRunEngine() {
     // The components go first: deleting the interpreter and channels may still write output.
     Components.reset();
+    ChildStdout.reset();
+    ChildStderr.reset();
     if (TclLoaded() && Tcl.DeleteEvents)
         Tcl.DeleteEvents(IsStdinEventOf, this);
 }
@@ -106,6 +110,12 @@ void TRunEngine::CreateComponents() {
     // Every change of the standard input's blocking mode is accepted as it is.
     TclChannel3->OnBlockMode = [](TTclChannel*, int, int&) {};
     TclChannel3->OnWatch = [this](TTclChannel*, int mask) { StdinWatched(mask); };
+    TclChannel1->OnGetHandle = [this](TTclChannel*, int direction, void*& handle, int& result) {
+        ChildOutputHandle(ChildStdout, direction, handle, result);
+    };
+    TclChannel2->OnGetHandle = [this](TTclChannel*, int direction, void*& handle, int& result) {
+        ChildOutputHandle(ChildStderr, direction, handle, result);
+    };
     loader.Finish();
     // The channels keep the library loaded for as long as the engine lives.
     ChannelBufferSize =
@@ -153,6 +163,7 @@ TRunOutcome TRunEngine::Run(const std::string& script) {
     if (!outcome.Succeeded)
         outcome.ErrorLine = ErrorLineOf(Tcl1->Interp());
     FlushScriptChannels();
+    TakeChildOutput();
     // A read or a command that failed because of the stop may have set its own message.
     outcome.Result = outcome.Stopped && !outcome.Succeeded ? StoppedMessage : Tcl1->ResultText();
     outcome.ElapsedMs = Clock.elapsed();
@@ -249,6 +260,13 @@ int TRunEngine::ErrorLineOf(Tcl_Interp* interp) {
 
 void TRunEngine::ReportOutput(TTclChannel& channel, const char* buf, int toWrite,
                               const std::function<void(QByteArrayView, bool)>& report) {
+    // What a child wrote before comes first, and the script's own chunk starts a line of its
+    // own after it.
+    TakeChildOutput();
+    bool& fromChild = &channel == TclChannel1 ? StdoutFromChild : StderrFromChild;
+    if (fromChild && report)
+        report(QByteArrayView(), false);
+    fromChild = false;
     if (report)
         report(QByteArrayView(buf, toWrite), FillsBuffer(channel, toWrite));
 }
@@ -294,6 +312,41 @@ void TRunEngine::WaitForTypedInput() {
         if (TypedInput.IsEmpty() && !StopRequested)
             QuitRequested = true;
     }
+}
+
+// A child process (exec ... >@stdout) gets the write end of a pipe as its output: the channel
+// offers it as its operating-system handle. Only for writing: a child cannot read typed keys.
+void TRunEngine::ChildOutputHandle(std::unique_ptr<TChildOutputPipe>& pipe, int direction,
+                                   void*& handle, int& result) {
+    result = TCL_ERROR;
+    if (direction != TCL_WRITABLE)
+        return;
+    if (!pipe)
+        pipe = std::make_unique<TChildOutputPipe>([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { TakeChildOutput(); }, Qt::QueuedConnection);
+        });
+    if (pipe->WriteFd() < 0)
+        return;
+    handle = reinterpret_cast<void*>(static_cast<std::intptr_t>(pipe->WriteFd()));
+    result = TCL_OK;
+}
+
+// A child's output is shown as it comes, in chunks that split its lines anywhere: each chunk
+// carries on the last, as in a terminal.
+void TRunEngine::TakeChildOutput() {
+    const auto take = [](TChildOutputPipe* pipe, bool& fromChild,
+                         const std::function<void(QByteArrayView, bool)>& report) {
+        if (!pipe)
+            return;
+        const QByteArray bytes = pipe->Take();
+        if (bytes.isEmpty() || !report)
+            return;
+        report(bytes, true);
+        fromChild = true;
+    };
+    take(ChildStdout.get(), StdoutFromChild, OnOutput);
+    take(ChildStderr.get(), StderrFromChild, OnErrorOutput);
 }
 
 // Like a terminal's, the standard input becomes readable for a script's fileevent when a whole

@@ -16,6 +16,7 @@
 #include <string>
 
 class QEventLoop;
+class TChildOutputPipe;
 struct Tcl_Channel_;
 struct Tcl_Interp;
 struct Tcl_Event;
@@ -90,6 +91,9 @@ private:
     bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
     void TclChannel3Input(char* buf, int toRead, int& errorCode, int& result);
     void WaitForTypedInput();
+    void ChildOutputHandle(std::unique_ptr<TChildOutputPipe>& pipe, int direction, void*& handle,
+                           int& result);
+    void TakeChildOutput();
     void StdinWatched(int mask);
     void NotifyStdinWhenReadable();
     static int StdinReadableEventProc(Tcl_Event* event, int flags);
@@ -102,6 +106,12 @@ private:
     static int ErrorLineOf(Tcl_Interp* interp);
 
     std::unique_ptr<tslc::TComponent> Components; // owns Tcl1 and the three channels
+    // What child processes write in place of standard output and error.
+    std::unique_ptr<TChildOutputPipe> ChildStdout;
+    std::unique_ptr<TChildOutputPipe> ChildStderr;
+    // The pane's last chunk came from a child: the next chunk of a child carries on its lines.
+    bool StdoutFromChild = false;
+    bool StderrFromChild = false;
     TTypedInput TypedInput;
     QEventLoop* InputWait = nullptr;
     QElapsedTimer Clock;

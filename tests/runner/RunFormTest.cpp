@@ -657,3 +657,21 @@ TEST_F(RunWindow, FileeventOnStandardInputSeesALineTypedBeforeTheRun) {
                "vwait got", "puts \"<$got>\""});
     EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"early", "<early>", "", "Done."}));
 }
+
+TEST_F(RunWindow, ChildProcessesWriteToThePanes) {
+    RunScript({"puts before", "exec sh -c {echo out; echo err >&2} >@stdout 2>@stderr",
+               "puts after", "puts stderr later"});
+    EXPECT_EQ(PaneLines(Run->Memoout),
+              (QStringList{"before", "", "out", "", "after", "", "Done."}));
+    EXPECT_EQ(PaneLines(Run->Memoerr), (QStringList{"err", "", "later", "", ""}));
+}
+
+TEST_F(RunWindow, AChildThatWritesMoreThanAPipeHoldsNeitherBlocksNorLosesOrder) {
+    RunScript({"exec seq 1 400000 >@stdout", "puts after"});
+    const QStringList lines = PaneLines(Run->Memoout);
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines.first(), "1");
+    EXPECT_EQ(lines[lines.size() - 5], "400000");
+    EXPECT_EQ(lines[lines.size() - 3], "after");
+    EXPECT_EQ(Run->Memoout->DroppedLines() + lines.size(), 400000 + 4);
+}
