@@ -3,12 +3,14 @@
 // and the time from Stop to the end of the run for a busy loop, an event wait and a read of
 // standard input.
 
+#include "LinePane.h"
 #include "RunEngine.h"
 
 #include "tslc/TTcl.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTimer>
 
@@ -96,6 +98,34 @@ double StopMs(TRunEngine& engine, const char* script, bool stopAtRead) {
     return sinceStop.nsecsElapsed() / 1e6;
 }
 
+long StatusKib(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// An output flood into a pane, stopped after ten seconds: what the pane holds and the memory.
+void Flood(TRunEngine& engine) {
+    TLinePane pane;
+    pane.resize(489, 201);
+    pane.show();
+    engine.OnOutput = [&pane](QByteArrayView utf8, bool cutOff) { pane.AddOutput(utf8, cutOff); };
+    QTimer::singleShot(10000, &engine, [&] { engine.Stop(); });
+    QElapsedTimer sinceStop;
+    QTimer::singleShot(10000, [&] { sinceStop.start(); });
+    const TRunOutcome outcome = engine.Run("while 1 {puts \"flood line [incr i]\"}");
+    engine.OnOutput = nullptr;
+    std::printf("output flood stopped after %.1f s: pane holds %lld lines, dropped %lld; "
+                "resident %ld MiB, peak %ld MiB; stopped: %s\n",
+                outcome.ElapsedMs / 1000.0, static_cast<long long>(pane.LineCount()),
+                static_cast<long long>(pane.DroppedLines()), StatusKib("VmRSS:") / 1024,
+                StatusKib("VmHWM:") / 1024, outcome.Stopped ? "yes" : "no");
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -138,5 +168,6 @@ int main(int argc, char* argv[]) {
                     (std::string(c.Name) + ":").c_str(), Median(times),
                     *std::max_element(times.begin(), times.end()));
     }
+    Flood(engine);
     return 0;
 }

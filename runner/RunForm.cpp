@@ -87,7 +87,7 @@ void TRunForm::CreateLayout() {
     ButtonStop->setEnabled(false);
     ButtonStop->setToolTip(QStringLiteral("Stop the script (Ctrl+Break)"));
     LabelTime = new QLabel(this);
-    LabelTime->setGeometry(308, 352, 118, 25);
+    LabelTime->setGeometry(306, 352, 122, 25);
     for (QPushButton* button : {Button1, Button2, Button3, ButtonStop})
         button->setAutoDefault(false); // Enter belongs to the script, not to a button
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button1Click));

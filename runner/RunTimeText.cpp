@@ -20,6 +20,6 @@ QString RunTimeText(bool running, bool stopped, qint64 elapsedMs) {
     elapsedMs = qMax<qint64>(0, elapsedMs);
     if (running)
         return QStringLiteral("Running %1").arg(MinutesAndSeconds(elapsedMs, 1));
-    return (stopped ? QStringLiteral("Stopped after %1") : QStringLiteral("Finished in %1"))
+    return (stopped ? QStringLiteral("Stopped at %1") : QStringLiteral("Took %1"))
         .arg(MinutesAndSeconds(elapsedMs, 2));
 }

@@ -4,6 +4,6 @@
 
 #include <QString>
 
-// "Running 0:03.2" while running; "Finished in 0:03.25" or "Stopped after 0:03.25" afterwards.
+// "Running 0:03.2" while running; "Took 0:03.25" or "Stopped at 0:03.25" afterwards.
 // Minutes and seconds, so that a long run stays readable.
 QString RunTimeText(bool running, bool stopped, qint64 elapsedMs);

@@ -507,11 +507,11 @@ TEST_F(RunWindow, StopIsEnabledOnlyDuringARunAndEndsIt) {
     EXPECT_FALSE(Run->IsRunning());
     EXPECT_EQ(PaneLines(Run->Memoerr), StoppedLines);
     EXPECT_EQ(PaneLines(Run->Memoout), QStringList{"Done."});
-    EXPECT_TRUE(Run->LabelTime->text().startsWith("Stopped after 0:00."));
+    EXPECT_TRUE(Run->LabelTime->text().startsWith("Stopped at 0:00."));
 
     RunScript({"puts [kept]"});
     EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"42", "", "Done."}));
-    EXPECT_TRUE(Run->LabelTime->text().startsWith("Finished in 0:00."));
+    EXPECT_TRUE(Run->LabelTime->text().startsWith("Took 0:00."));
 }
 
 TEST_F(RunWindow, CtrlBreakStopsAScriptWaitingInTheEventLoop) {

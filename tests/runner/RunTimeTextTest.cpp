@@ -9,8 +9,8 @@ TEST(RunTimeText, RunningShowsTenthsOfTheTimeSoFar) {
 }
 
 TEST(RunTimeText, FinishedAndStoppedShowHundredths) {
-    EXPECT_EQ(RunTimeText(false, false, 1234).toStdString(), "Finished in 0:01.23");
-    EXPECT_EQ(RunTimeText(false, true, 600005).toStdString(), "Stopped after 10:00.00");
-    EXPECT_EQ(RunTimeText(false, false, 7).toStdString(), "Finished in 0:00.00");
-    EXPECT_EQ(RunTimeText(false, false, -5).toStdString(), "Finished in 0:00.00");
+    EXPECT_EQ(RunTimeText(false, false, 1234).toStdString(), "Took 0:01.23");
+    EXPECT_EQ(RunTimeText(false, true, 600005).toStdString(), "Stopped at 10:00.00");
+    EXPECT_EQ(RunTimeText(false, false, 7).toStdString(), "Took 0:00.00");
+    EXPECT_EQ(RunTimeText(false, false, -5).toStdString(), "Took 0:00.00");
 }
