@@ -136,6 +136,12 @@ void TRunEngine::Start() {
 }
 
 TRunOutcome TRunEngine::Run(const std::string& script) {
+    // An evaluation inside a running one would pull the interpreter out from under it.
+    if (Running) {
+        TRunOutcome refused;
+        refused.Result = AlreadyRunningMessage;
+        return refused;
+    }
     Running = true;
     StopRequested = false;
     Clock.start();
@@ -229,8 +235,6 @@ void TRunEngine::PumpProc(void* data, Tcl_Interp* interp) {
     if (!engine->Pumping) {
         engine->Pumping = true;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (engine->OnPump)
-            engine->OnPump();
         engine->Pumping = false;
     }
     // Without Tcl_CancelEval (an older Tcl) a limit left expired ends the script instead.

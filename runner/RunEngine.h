@@ -49,7 +49,8 @@ public:
     void Start();
 
     // Evaluates a script. Returns when it has ended; events are processed meanwhile. A
-    // component's failure propagates as its exception.
+    // component's failure propagates as its exception. Called while a script runs, it evaluates
+    // nothing and fails with AlreadyRunningMessage.
     TRunOutcome Run(const std::string& script);
     // Ends the running script at once, wherever it is (also in a catch, an event wait or a read
     // of standard input). Nothing happens when no script runs.
@@ -65,6 +66,7 @@ public:
     // The application's events are processed at least this often while a script computes.
     static constexpr int PumpIntervalMs = 20;
     static constexpr const char* StoppedMessage = "script stopped by the user";
+    static constexpr const char* AlreadyRunningMessage = "a script is already running";
 
     // Reported to whoever shows the run: a chunk of standard output or error (cutOff: it filled
     // the channel's buffer, and the next chunk carries on its line).
@@ -76,8 +78,6 @@ public:
     std::function<void(QByteArrayView utf8)> OnInputEcho;
     // Called by the script's exit before the program ends: the editor's unsaved work.
     std::function<void()> SaveBeforeExit;
-    // Called at every pass of the event pump while a script computes: for measurements.
-    std::function<void()> OnPump;
 
     tslc::TTcl* Tcl1 = nullptr;
     tslc::TTclChannel* TclChannel1 = nullptr; // stdout
@@ -109,7 +109,8 @@ private:
     // What child processes write in place of standard output and error.
     std::unique_ptr<TChildOutputPipe> ChildStdout;
     std::unique_ptr<TChildOutputPipe> ChildStderr;
-    // The pane's last chunk came from a child: the next chunk of a child carries on its lines.
+    // The last chunk reported for the channel came from a child: the script's own next chunk
+    // starts a line of its own.
     bool StdoutFromChild = false;
     bool StderrFromChild = false;
     TTypedInput TypedInput;

@@ -214,3 +214,16 @@ TEST_F(RunEngine, FilesTclWaitsOnAreWatchedByTheApplicationsEventLoop) {
     EXPECT_TRUE(Run("close $server").Succeeded);
     EXPECT_EQ(TQtNotifier::Instance()->WatchedFileCount(), 0u);
 }
+
+TEST_F(RunEngine, ARunInsideARunIsRefusedAndTheFirstGoesOn) {
+    TRunOutcome inner;
+    WhenTrue([this] { return Engine->IsRunning(); },
+             [&] {
+                 inner = Engine->Run("set hijacked 1");
+                 Engine->Stop();
+             });
+    ExpectStopped(Run("set hijacked 0\nwhile 1 {incr i}"));
+    EXPECT_FALSE(inner.Succeeded);
+    EXPECT_EQ(inner.Result, TRunEngine::AlreadyRunningMessage);
+    EXPECT_EQ(Run("set hijacked").Result, "0");
+}
