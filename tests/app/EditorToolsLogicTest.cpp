@@ -1,0 +1,114 @@
+// The rules behind the editor's tools that need no window: searching and replacing in a
+// document's text, the brace beside the caret and its partner, the recent files list and the
+// settings file sections that keep it.
+#include "tools/TextSearch.h"
+
+#include "TestPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// --- search -------------------------------------------------------------------------------
+
+TSearchOptions Options(bool matchCase, bool wholeWords, bool regular) {
+    return {matchCase, wholeWords, regular};
+}
+
+TEST(TextSearch, PlainTextIsFoundWithAndWithoutCase) {
+    const QString text = "set Foo 1\nputs $foo\n";
+    const TTextSearch anyCase("foo", Options(false, false, false));
+    EXPECT_EQ(anyCase.FindNext(text, 0), (TTextMatch{4, 3, false}));
+    EXPECT_EQ(anyCase.FindNext(text, 5), (TTextMatch{16, 3, false}));
+    const TTextSearch exactCase("foo", Options(true, false, false));
+    EXPECT_EQ(exactCase.FindNext(text, 0), (TTextMatch{16, 3, false}));
+    // Characters that mean something in an expression are plain here.
+    const TTextSearch dollar("$foo", Options(false, false, false));
+    EXPECT_EQ(dollar.FindNext(text, 0), (TTextMatch{15, 4, false}));
+}
+
+TEST(TextSearch, WholeWordsSkipsPartsOfLongerNames) {
+    const QString text = "set foobar 1; set foo_x 2; puts $foo; set x(foo) 3";
+    const TTextSearch search("foo", Options(false, true, false));
+    const auto first = search.FindNext(text, 0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Start, text.indexOf("$foo") + 1);
+    const auto second = search.FindNext(text, first->Start + 1);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->Start, text.indexOf("(foo)") + 1);
+    // Non-ASCII letters belong to a word as well.
+    EXPECT_FALSE(TTextSearch("caf", Options(false, true, false)).FindNext("café", 0));
+}
+
+TEST(TextSearch, RegularExpressionsWorkLineByLine) {
+    const QString text = "proc a {} {}\n  proc b {} {}\nputs proc";
+    const TTextSearch search("^\\s*proc (\\w+)", Options(true, false, true));
+    EXPECT_EQ(search.FindNext(text, 0), (TTextMatch{0, 6, false}));
+    EXPECT_EQ(search.FindNext(text, 1), (TTextMatch{13, 8, false}));
+    // "proc" at the end of the last line does not start its line.
+    EXPECT_EQ(search.FindNext(text, 14), (TTextMatch{0, 6, true}));
+}
+
+TEST(TextSearch, WrapsPastTheEndAndPastTheStart) {
+    const QString text = "x a x b x";
+    const TTextSearch search("x", Options(false, false, false));
+    EXPECT_EQ(search.FindNext(text, 9), (TTextMatch{0, 1, true}));
+    EXPECT_EQ(search.FindNext(text, 8), (TTextMatch{8, 1, false}));
+    EXPECT_EQ(search.FindPrevious(text, 8), (TTextMatch{4, 1, false}));
+    EXPECT_EQ(search.FindPrevious(text, 0), (TTextMatch{8, 1, true}));
+    // The only match is found again from itself, as a wrap.
+    EXPECT_EQ(TTextSearch("a", Options(false, false, false)).FindNext(text, 3),
+              (TTextMatch{2, 1, true}));
+    EXPECT_FALSE(TTextSearch("q", Options(false, false, false)).FindNext(text, 0));
+    EXPECT_FALSE(TTextSearch("q", Options(false, false, false)).FindPrevious(text, 5));
+}
+
+TEST(TextSearch, EmptyMatchesAreNeverFound) {
+    const TTextSearch search("x*", Options(false, false, true));
+    EXPECT_EQ(search.FindNext("ab xx", 0), (TTextMatch{3, 2, false}));
+    EXPECT_FALSE(TTextSearch("^", Options(false, false, true)).FindNext("abc\ndef", 0));
+}
+
+TEST(TextSearch, BadPatternsSayWhy) {
+    const TTextSearch bad("set (x", Options(false, false, true));
+    EXPECT_FALSE(bad.IsValid());
+    EXPECT_TRUE(bad.ErrorText().startsWith("Invalid regular expression: "));
+    EXPECT_TRUE(bad.ErrorText().contains("at character"));
+    EXPECT_FALSE(bad.FindNext("set (x", 0));
+    // The same characters as plain text are fine.
+    EXPECT_TRUE(TTextSearch("set (x", Options(false, false, false)).IsValid());
+    EXPECT_FALSE(TTextSearch("", Options(false, false, false)).IsValid());
+    EXPECT_EQ(TTextSearch("a", Options(false, false, true)).ErrorText(), QString());
+}
+
+TEST(TextSearch, ReplaceAllCountsAndKeepsTheRest) {
+    const TTextSearch search("ab", Options(false, false, false));
+    const TReplaceAllResult result = search.ReplaceAll("xx ab AB aab yy", "c");
+    EXPECT_EQ(result.Text, "xx c c ac yy");
+    EXPECT_EQ(result.Count, 3);
+    EXPECT_EQ(result.First, 3);
+    EXPECT_EQ(result.OldLength, 9);
+    EXPECT_EQ(result.NewLength, 6);
+    const TReplaceAllResult none = search.ReplaceAll("nothing", "c");
+    EXPECT_EQ(none.Count, 0);
+    EXPECT_EQ(none.Text, "nothing");
+}
+
+TEST(TextSearch, RegularReplacementsUseGroupsAndPlainOnesDoNot) {
+    const TTextSearch regular("(\\w+)=(\\w+)", Options(false, false, true));
+    EXPECT_EQ(regular.ReplaceAll("a=1 b=2", "\\2=\\1 \\\\ \\q").Text, "1=a \\ \\q 2=b \\ \\q");
+    const TTextSearch plain("a", Options(false, false, false));
+    EXPECT_EQ(plain.ReplaceAll("aa", "\\1").Text, "\\1\\1");
+    EXPECT_EQ(regular.Replacement("x a=1", 2, "[\\0]"), "[a=1]");
+}
+
+TEST(TextSearch, OnlyAWholeMatchIsAMatchAtTheSelection) {
+    const QString text = "foo foobar";
+    const TTextSearch search("foo", Options(false, true, false));
+    EXPECT_TRUE(search.IsMatchAt(text, 0, 3));
+    EXPECT_FALSE(search.IsMatchAt(text, 4, 3)); // part of foobar
+    EXPECT_FALSE(search.IsMatchAt(text, 0, 2));
+    EXPECT_FALSE(search.IsMatchAt(text, 1, 0));
+}
+
+} // namespace
