@@ -1,6 +1,7 @@
 // The rules behind the editor's tools that need no window: searching and replacing in a
 // document's text, the brace beside the caret and its partner, the recent files list and the
 // settings file sections that keep it.
+#include "tools/BraceMatch.h"
 #include "tools/TextSearch.h"
 
 #include "TestPrinters.h"
@@ -109,6 +110,49 @@ TEST(TextSearch, OnlyAWholeMatchIsAMatchAtTheSelection) {
     EXPECT_FALSE(search.IsMatchAt(text, 4, 3)); // part of foobar
     EXPECT_FALSE(search.IsMatchAt(text, 0, 2));
     EXPECT_FALSE(search.IsMatchAt(text, 1, 0));
+}
+
+// --- braces --------------------------------------------------------------------------------
+
+TBraceMatch Match(const QStringList& lines, int line, int column) {
+    return MatchBraceAt([&](int i) { return lines[i]; }, int(lines.size()), {line, column});
+}
+
+TEST(BraceMatch, PairsAcrossLinesFromEitherSide) {
+    const QStringList script = {"proc p {} {", "\tif {$x} {", "\t\tputs [list a]", "\t}", "}"};
+    // Caret after the opening brace of the body.
+    EXPECT_EQ(Match(script, 0, 11), (TBraceMatch{TBraceState::Matched, {0, 10}, {4, 0}}));
+    // Caret before the closing brace, with nothing left of it.
+    EXPECT_EQ(Match(script, 4, 0), (TBraceMatch{TBraceState::Matched, {4, 0}, {0, 10}}));
+    EXPECT_EQ(Match(script, 1, 10), (TBraceMatch{TBraceState::Matched, {1, 9}, {3, 1}}));
+    EXPECT_EQ(Match(script, 2, 7), (TBraceMatch{TBraceState::Matched, {2, 7}, {2, 14}}));
+    EXPECT_EQ(Match(script, 2, 3), (TBraceMatch{}));
+}
+
+TEST(BraceMatch, LeftOfTheCaretComesFirstAndKindsPairOnlyWithTheirOwn) {
+    const QStringList line = {"a({[x]})"};
+    EXPECT_EQ(Match(line, 0, 2).Brace, (TTextPoint{0, 1}));
+    EXPECT_EQ(Match(line, 0, 2).Partner, (TTextPoint{0, 7}));
+    EXPECT_EQ(Match(line, 0, 3).Partner, (TTextPoint{0, 6}));
+    // The parenthesis pairs with its own kind, past an unpaired bracket.
+    EXPECT_EQ(Match({"(a ] b)"}, 0, 1).Partner, (TTextPoint{0, 6}));
+}
+
+TEST(BraceMatch, UnpairedBraceIsUnmatched) {
+    EXPECT_EQ(Match({"if {x} {", "  puts a"}, 0, 8),
+              (TBraceMatch{TBraceState::Unmatched, {0, 7}, {}}));
+    EXPECT_EQ(Match({"puts a]"}, 0, 7), (TBraceMatch{TBraceState::Unmatched, {0, 6}, {}}));
+}
+
+TEST(BraceMatch, QuotedBracesAndCommentsDoNotCount) {
+    EXPECT_EQ(CountedBraces("puts \\{ {a} \\\\}"), (std::vector<int>{8, 10, 14}));
+    EXPECT_EQ(CountedBraces("  # a { comment"), std::vector<int>{});
+    EXPECT_EQ(CountedBraces("set x {a}; # {"), (std::vector<int>{6, 8}));
+    // A '#' inside a word starts no comment.
+    EXPECT_EQ(CountedBraces("puts a#{"), (std::vector<int>{7}));
+    // The comment's brace is skipped on the way to the partner.
+    EXPECT_EQ(Match({"if {1} {", "# }", "}"}, 0, 8).Partner, (TTextPoint{2, 0}));
+    EXPECT_EQ(Match({"puts \\{"}, 0, 7), (TBraceMatch{}));
 }
 
 } // namespace
