@@ -1,11 +1,16 @@
 // The rules behind the editor's tools that need no window: searching and replacing in a
 // document's text, the brace beside the caret and its partner, the recent files list and the
 // settings file sections that keep it.
+#include "settings/IniFile.h"
+#include "settings/IniText.h"
 #include "tools/BraceMatch.h"
+#include "tools/RecentFiles.h"
 #include "tools/TextSearch.h"
 
 #include "TestPrinters.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -153,6 +158,78 @@ TEST(BraceMatch, QuotedBracesAndCommentsDoNotCount) {
     // The comment's brace is skipped on the way to the partner.
     EXPECT_EQ(Match({"if {1} {", "# }", "}"}, 0, 8).Partner, (TTextPoint{2, 0}));
     EXPECT_EQ(Match({"puts \\{"}, 0, 7), (TBraceMatch{}));
+}
+
+// --- recent files --------------------------------------------------------------------------
+
+TEST(RecentFiles, MostRecentFirstWithoutRepeatsAndAtMostTheLimit) {
+    QStringList list;
+    for (int i = 1; i <= 10; ++i)
+        list = WithRecentFile(list, QStringLiteral("/f%1.tcl").arg(i));
+    EXPECT_EQ(list, (QStringList{"/f10.tcl", "/f9.tcl", "/f8.tcl", "/f7.tcl", "/f6.tcl", "/f5.tcl",
+                                 "/f4.tcl", "/f3.tcl"}));
+    list = WithRecentFile(list, "/f5.tcl");
+    EXPECT_EQ(list.first(), "/f5.tcl");
+    EXPECT_EQ(list.size(), 8);
+    EXPECT_EQ(list.count("/f5.tcl"), 1);
+    // The same file under a longer spelling is still the same entry.
+    EXPECT_EQ(WithRecentFile(list, "/x/../f8.tcl").count("/f8.tcl"), 0);
+    EXPECT_EQ(WithoutRecentFile(list, "/f9.tcl").size(), 7);
+}
+
+TEST(RecentFiles, CaptionsAreNumberedWithAccessKeys) {
+    EXPECT_EQ(RecentFileCaption(0, "/a/b.tcl"), "&1 /a/b.tcl");
+    EXPECT_EQ(RecentFileCaption(7, "/a & b.tcl"), "&8 /a && b.tcl");
+}
+
+class IniFileFixture : public testing::Test {
+protected:
+    QTemporaryDir Dir;
+    QString Path() const { return Dir.filePath("quillet.ini"); }
+    void Write(const QByteArray& bytes) const {
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray Read() const {
+        QFile file(Path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+TEST_F(IniFileFixture, RecentFilesHaveASectionOfTheirOwnAndLeaveEveryOtherLine) {
+    Write("; settings\r\n[Colors]\r\nBackground=1\r\n\r\n[Recent Files]\r\nFile1=/old.tcl\r\n"
+          "; kept\r\nFile2=/older.tcl\r\n[Editor]\r\nShowLineNumbers=1\r\n");
+    TIniFile file(Path());
+    EXPECT_EQ(ReadRecentFiles(file), (QStringList{"/old.tcl", "/older.tcl"}));
+    ASSERT_TRUE(WriteRecentFiles(file, {" /a b.tcl", "/c.tcl"}));
+    EXPECT_EQ(Read(), QByteArray("; settings\r\n[Colors]\r\nBackground=1\r\n\r\n[Recent Files]\r\n"
+                                 "File1=\" /a b.tcl\"\r\nFile2=\"/c.tcl\"\r\n; kept\r\n[Editor]\r\n"
+                                 "ShowLineNumbers=1\r\n"));
+    // Blanks at either end of a name come back.
+    EXPECT_EQ(ReadRecentFiles(file), (QStringList{" /a b.tcl", "/c.tcl"}));
+}
+
+TEST_F(IniFileFixture, MissingSectionIsAppendedAndReadingStopsAtTheLimit) {
+    Write("[Colors]\nBackground=1");
+    TIniFile file(Path());
+    EXPECT_EQ(ReadRecentFiles(file), QStringList{});
+    QStringList many;
+    for (int i = 0; i < 10; ++i)
+        many.append(QStringLiteral("/%1").arg(i));
+    ASSERT_TRUE(WriteRecentFiles(file, many));
+    EXPECT_TRUE(Read().startsWith("[Colors]\nBackground=1\n[Recent Files]\nFile1=\"/0\"\n"));
+    EXPECT_EQ(ReadRecentFiles(file).size(), RecentFileLimit);
+    EXPECT_EQ(FindIniValue(Read().toStdString(), "Colors", "Background"), "1");
+}
+
+TEST(IniText, EntriesOfASectionComeInFileOrder) {
+    const auto entries = FindIniEntries("[a]\nx=1\n;c\ny = \"2\"\n[b]\nz=3\n", "A");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], (std::pair<std::string, std::string>{"x", "1"}));
+    EXPECT_EQ(entries[1], (std::pair<std::string, std::string>{"y", "2"}));
+    EXPECT_TRUE(FindIniEntries("[a]\nx=1\n", "b").empty());
+    EXPECT_EQ(SetIniEntries("[a]\nx=1\n[b]\nz=3", "a", {}), "[a]\n[b]\nz=3");
 }
 
 } // namespace
