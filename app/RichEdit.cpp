@@ -135,6 +135,22 @@ void TRichEdit::ReplaceLine(int line, const QString& text) {
     cursor.insertText(ToBlockText(text));
 }
 
+QString TRichEdit::Text() const {
+    // The raw text keeps every character (plain text would turn no-break spaces into blanks);
+    // its paragraph separators are the line breaks, the real ones being held as stand-ins.
+    QString text = Document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return FromBlockText(text);
+}
+
+void TRichEdit::ReplaceRange(int start, int length, const QString& text) {
+    QTextCursor cursor(Document());
+    const int last = Document()->characterCount() - 1;
+    cursor.setPosition(std::clamp(start, 0, last));
+    cursor.setPosition(std::clamp(start + length, 0, last), QTextCursor::KeepAnchor);
+    cursor.insertText(ToBlockText(text));
+}
+
 int TRichEdit::SelStart() const {
     return Area->textCursor().selectionStart();
 }
@@ -159,6 +175,33 @@ QPoint TRichEdit::CaretPos() const {
 
 void TRichEdit::SetCaret(int offset) {
     Select(offset, 0);
+}
+
+void TRichEdit::ShowCaret() {
+    Area->ensureCursorVisible();
+}
+
+void TRichEdit::SetCharacterMarks(const QList<int>& offsets, const QColor& background) {
+    QList<QTextEdit::ExtraSelection> marks;
+    const int last = Document()->characterCount() - 1;
+    for (int offset : offsets) {
+        if (offset < 0 || offset >= last)
+            continue;
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(Document());
+        mark.cursor.setPosition(offset);
+        mark.cursor.setPosition(offset + 1, QTextCursor::KeepAnchor);
+        mark.format.setBackground(background);
+        marks.append(mark);
+    }
+    Area->setExtraSelections(marks);
+}
+
+QList<QPair<int, QColor>> TRichEdit::CharacterMarks() const {
+    QList<QPair<int, QColor>> marks;
+    for (const QTextEdit::ExtraSelection& mark : Area->extraSelections())
+        marks.append({mark.cursor.selectionStart(), mark.format.background().color()});
+    return marks;
 }
 
 void TRichEdit::SetDefaultFont(const QFont& font) {
@@ -218,6 +261,18 @@ void TRichEdit::SetWordWrap(bool wrap) {
 
 void TRichEdit::SetTextMargins(int left, int right) {
     Area->SetTextMargins(left, right);
+}
+
+void TRichEdit::SetLineNumbersVisible(bool visible) {
+    Area->SetLineNumbersVisible(visible);
+}
+
+bool TRichEdit::LineNumbersVisible() const {
+    return Area->LineNumbersVisible();
+}
+
+QList<QPair<int, int>> TRichEdit::VisibleLineNumbers() const {
+    return Area->VisibleLineNumbers();
 }
 
 void TRichEdit::Undo() {
