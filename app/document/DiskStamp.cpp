@@ -24,7 +24,6 @@ TDiskStamp TDiskStamp::Take(const QString& fileName) {
         return stamp;
     stamp.Present = true;
     stamp.Size = info.size();
-    stamp.Modified = info.lastModified();
     stamp.Digest = DigestOf(fileName);
     return stamp;
 }
@@ -35,8 +34,7 @@ bool TDiskStamp::ChangedOnDisk(const QString& fileName) const {
         return Present;
     if (!Present)
         return true;
-    if (info.size() == Size && info.lastModified() == Modified)
-        return false;
-    // A new time alone, as from touching or rewriting the same bytes, is no change.
+    // The bytes decide: a file rewritten within the file system's clock tick keeps its time,
+    // and a new time alone, as from touching the file, is no change.
     return info.size() != Size || DigestOf(fileName) != Digest;
 }

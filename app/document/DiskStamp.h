@@ -4,7 +4,6 @@
 // counts as unchanged.
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
 class TDiskStamp {
@@ -20,6 +19,5 @@ public:
 private:
     bool Present = false;
     qint64 Size = 0;
-    QDateTime Modified;
     QByteArray Digest;
 };
