@@ -307,8 +307,15 @@ void TMainForm::ConnectEditor() {
     connect(EditorControl, &TRichEdit::CopyAvailable, this, &TMainForm::UpdateEditCommands);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &TMainForm::UpdateEditCommands);
-    connect(EditorControl, &TRichEdit::SelectionChange, this, &TMainForm::UpdateBraceMarks);
-    connect(EditorControl, &TRichEdit::Changed, this, &TMainForm::UpdateBraceMarks);
+    // The brace marks wait until the keystroke is done: it reports itself as a change and as a
+    // caret move, and typing should not wait for a background to be drawn.
+    BraceMarksTimer = new QTimer(this);
+    BraceMarksTimer->setSingleShot(true);
+    BraceMarksTimer->setInterval(0);
+    connect(BraceMarksTimer, &QTimer::timeout, this, &TMainForm::UpdateBraceMarks);
+    connect(EditorControl, &TRichEdit::SelectionChange, BraceMarksTimer,
+            qOverload<>(&QTimer::start));
+    connect(EditorControl, &TRichEdit::Changed, BraceMarksTimer, qOverload<>(&QTimer::start));
 
     Watcher = new QFileSystemWatcher(this);
     // A program that replaces the file (writes a new one and renames it over the old) sends
@@ -835,11 +842,14 @@ void TMainForm::ReplaceAllMatches() {
     const TReplaceAllResult result =
         search.ReplaceAll(EditorControl->Text(), Finder->ReplacementText());
     if (result.Count > 0) {
-        // One edit over the changed part: one undo step, and the untouched lines stay as they
-        // are, colours included.
-        EditorControl->ReplaceRange(result.First, result.OldLength,
-                                    result.Text.mid(result.First, result.NewLength));
-        EditorControl->SetCaret(result.First + result.NewLength);
+        // One undo step; lines without a match stay untouched, colours included.
+        EditorControl->ReplaceRanges(result.Edits);
+        // The caret goes after the last replacement, where the earlier ones have moved it.
+        int shift = 0;
+        for (const TTextEdit& edit : result.Edits)
+            shift += int(edit.Text.size()) - edit.Length;
+        const TTextEdit& last = result.Edits.back();
+        EditorControl->SetCaret(last.Start + last.Length + shift);
         EditorControl->ShowCaret();
     }
     ReportSearch(result.Count == 1 ? QStringLiteral("Replaced 1 occurrence.")

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 class QAction;
 class QFileSystemWatcher;
@@ -176,10 +177,13 @@ private:
 
     QFileSystemWatcher* Watcher = nullptr;
     QTimer* OutsideChangeTimer = nullptr;
+    QTimer* BraceMarksTimer = nullptr;
     TDiskStamp DiskStamp;
     // The state of the file on disk the user chose not to reload.
     std::optional<TDiskStamp> DeclinedStamp;
     bool AskingAboutOutsideChange = false;
+    // Where the brace marks were last worked out: caret line and column, and text revision.
+    std::tuple<int, int, int> BraceMarksFor{-1, -1, -1};
 
     void CreateEditor();
     void CreateActions();

@@ -50,7 +50,8 @@ void TRichEdit::DocumentContentsChange(int position, int charsRemoved, int chars
     if (Recoloring || (charsRemoved == 0 && charsAdded == 0))
         return;
     RecolorLines(position, charsRemoved, charsAdded);
-    emit Changed();
+    if (!Batch)
+        emit Changed();
 }
 
 void TRichEdit::RecolorLines(int position, int charsRemoved, int charsAdded) {
@@ -97,6 +98,23 @@ int TRichEdit::LineStart(int line) const {
 
 int TRichEdit::LineFromOffset(int offset) const {
     return Document()->findBlock(offset).blockNumber();
+}
+
+std::function<QString(int)> TRichEdit::LineReader() const {
+    return [document = Document(), block = QTextBlock(), number = -1](int line) mutable {
+        if (number >= 0 && line == number + 1)
+            block = block.next();
+        else if (number >= 0 && line == number - 1)
+            block = block.previous();
+        else if (line != number)
+            block = document->findBlockByNumber(line);
+        number = line;
+        return FromBlockText(block.text());
+    };
+}
+
+int TRichEdit::Revision() const {
+    return Document()->revision();
 }
 
 QStringList TRichEdit::Lines() const {
@@ -151,6 +169,25 @@ void TRichEdit::ReplaceRange(int start, int length, const QString& text) {
     cursor.insertText(ToBlockText(text));
 }
 
+void TRichEdit::ReplaceRanges(const std::vector<TTextEdit>& edits) {
+    if (edits.empty())
+        return;
+    QTextCursor cursor(Document());
+    const int last = Document()->characterCount() - 1;
+    Batch = true;
+    cursor.beginEditBlock();
+    // From the last to the first, so that the offsets of those still to come stay valid.
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
+        cursor.setPosition(std::clamp(edit->Start, 0, last));
+        cursor.setPosition(std::clamp(edit->Start + edit->Length, 0, last),
+                           QTextCursor::KeepAnchor);
+        cursor.insertText(ToBlockText(edit->Text));
+    }
+    cursor.endEditBlock();
+    Batch = false;
+    emit Changed();
+}
+
 int TRichEdit::SelStart() const {
     return Area->textCursor().selectionStart();
 }
@@ -182,6 +219,9 @@ void TRichEdit::ShowCaret() {
 }
 
 void TRichEdit::SetCharacterMarks(const QList<int>& offsets, const QColor& background) {
+    // Clearing no marks would still repaint the text.
+    if (offsets.isEmpty() && Area->extraSelections().isEmpty())
+        return;
     QList<QTextEdit::ExtraSelection> marks;
     const int last = Document()->characterCount() - 1;
     for (int offset : offsets) {

@@ -12,6 +12,9 @@
 #include <QTextLayout>
 #include <QWidget>
 #include <functional>
+#include <vector>
+
+#include "tools/TextEdit.h"
 
 class QPrinter;
 class QTextBlock;
@@ -29,6 +32,11 @@ public:
     int LineStart(int line) const;
     int LineFromOffset(int offset) const;
     QStringList Lines() const;
+    // LineText for scans: quickest when each line asked for is next to the one before. Valid
+    // while the text does not change.
+    std::function<QString(int)> LineReader() const;
+    // Changes with every edit of the text (never with colouring or marks).
+    int Revision() const;
     // Replaces the whole text (no undo step, not modified afterwards). An empty line after the
     // last one, which the caret can reach, follows only a final line break.
     void SetLines(const QStringList& lines, bool finalLineBreak = true);
@@ -40,6 +48,9 @@ public:
     // Replaces [start, start + length) with text (which may hold line breaks) as one undoable
     // edit; every line it touches is coloured again.
     void ReplaceRange(int start, int length, const QString& text);
+    // Makes the edits (in order, not overlapping, offsets of the text before any of them) as one
+    // undoable edit, announced as one change.
+    void ReplaceRanges(const std::vector<TTextEdit>& edits);
 
     // Selection and caret; offsets count a line break as one character.
     int SelStart() const;
@@ -111,6 +122,7 @@ private:
     TLineFormatter Formatter;
     QList<QTextLayout::FormatRange> LineFormats;
     bool Recoloring = false;
+    bool Batch = false;
 
     QTextDocument* Document() const;
     void DocumentContentsChange(int position, int charsRemoved, int charsAdded);

@@ -139,6 +139,7 @@ TReplaceAllResult TTextSearch::ReplaceAll(const QString& text, const QString& re
         result.Text = text;
         return result;
     }
+    const QStringView all(text);
     QString out;
     int copied = 0;
     auto it = Expression.globalMatch(text);
@@ -147,23 +148,30 @@ TReplaceAllResult TTextSearch::ReplaceAll(const QString& text, const QString& re
         if (m.capturedLength() == 0)
             continue;
         const int start = int(m.capturedStart());
-        if (result.Count == 0) {
+        const int end = start + int(m.capturedLength());
+        const QString with = Expand(m, replacement);
+        if (result.Count == 0)
             out.reserve(text.size());
-            result.First = start;
+        const QStringView between = all.mid(copied, start - copied);
+        out += between;
+        out += with;
+        // A match on the line of the edit before it joins that edit.
+        if (!result.Edits.empty() && !between.contains(u'\n')) {
+            TTextEdit& edit = result.Edits.back();
+            edit.Text += between;
+            edit.Text += with;
+            edit.Length = end - edit.Start;
+        } else {
+            result.Edits.push_back({start, end - start, with});
         }
-        out += QStringView(text).mid(copied, start - copied);
-        out += Expand(m, replacement);
-        copied = start + int(m.capturedLength());
+        copied = end;
         ++result.Count;
     }
     if (result.Count == 0) {
         result.Text = text;
         return result;
     }
-    const int newEnd = int(out.size());
-    out += QStringView(text).mid(copied);
-    result.OldLength = copied - result.First;
-    result.NewLength = newEnd - result.First;
+    out += all.mid(copied);
     result.Text = std::move(out);
     return result;
 }

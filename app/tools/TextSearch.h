@@ -3,9 +3,12 @@
 // '\n', offsets counted as the editor counts them. Plain text, whole words and regular
 // expressions all become one expression, so every search runs the same way.
 
+#include "TextEdit.h"
+
 #include <QRegularExpression>
 #include <QString>
 #include <optional>
+#include <vector>
 
 struct TSearchOptions {
     bool MatchCase = false;
@@ -25,11 +28,9 @@ struct TTextMatch {
 struct TReplaceAllResult {
     QString Text;
     int Count = 0;
-    // The changed part of the text: [First, First + OldLength) of the old text became
-    // [First, First + NewLength) of the new one. Empty when nothing was replaced.
-    int First = 0;
-    int OldLength = 0;
-    int NewLength = 0;
+    // The same change as edits of the old text, in order: the matches of one line make one
+    // edit, so that a line is changed once, and only lines with a match are touched.
+    std::vector<TTextEdit> Edits;
 };
 
 class TTextSearch {

@@ -1,6 +1,7 @@
 // The rules behind the editor's tools that need no window: searching and replacing in a
 // document's text, the brace beside the caret and its partner, the recent files list and the
 // settings file sections that keep it.
+#include "document/DiskStamp.h"
 #include "settings/IniFile.h"
 #include "settings/IniText.h"
 #include "tools/BraceMatch.h"
@@ -9,7 +10,9 @@
 
 #include "TestPrinters.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -92,12 +95,28 @@ TEST(TextSearch, ReplaceAllCountsAndKeepsTheRest) {
     const TReplaceAllResult result = search.ReplaceAll("xx ab AB aab yy", "c");
     EXPECT_EQ(result.Text, "xx c c ac yy");
     EXPECT_EQ(result.Count, 3);
-    EXPECT_EQ(result.First, 3);
-    EXPECT_EQ(result.OldLength, 9);
-    EXPECT_EQ(result.NewLength, 6);
     const TReplaceAllResult none = search.ReplaceAll("nothing", "c");
     EXPECT_EQ(none.Count, 0);
     EXPECT_EQ(none.Text, "nothing");
+    EXPECT_TRUE(none.Edits.empty());
+}
+
+TEST(TextSearch, ReplaceAllTouchesEachLineWithAMatchOnce) {
+    const TTextSearch search("ab", Options(false, false, false));
+    const QString text = "ab ab\nxx\nzz ab\nab";
+    const TReplaceAllResult result = search.ReplaceAll(text, "Q");
+    EXPECT_EQ(result.Text, "Q Q\nxx\nzz Q\nQ");
+    EXPECT_EQ(result.Edits, (std::vector<TTextEdit>{{0, 5, "Q Q"}, {12, 2, "Q"}, {15, 2, "Q"}}));
+    // Applied from the last to the first, the edits make the same text.
+    QString applied = text;
+    for (auto edit = result.Edits.rbegin(); edit != result.Edits.rend(); ++edit)
+        applied.replace(edit->Start, edit->Length, edit->Text);
+    EXPECT_EQ(applied, result.Text);
+    // A match across a line break joins the next one only where they share a line.
+    const TTextSearch across("b\\nx", Options(false, false, true));
+    EXPECT_EQ(across.ReplaceAll("ab\nx\nab\nx", "-").Edits,
+              (std::vector<TTextEdit>{{1, 3, "-"}, {6, 3, "-"}}));
+    EXPECT_EQ(across.ReplaceAll("ab\nxab\nx", "-").Edits, (std::vector<TTextEdit>{{1, 7, "-a-"}}));
 }
 
 TEST(TextSearch, RegularReplacementsUseGroupsAndPlainOnesDoNot) {
@@ -230,6 +249,36 @@ TEST(IniText, EntriesOfASectionComeInFileOrder) {
     EXPECT_EQ(entries[1], (std::pair<std::string, std::string>{"y", "2"}));
     EXPECT_TRUE(FindIniEntries("[a]\nx=1\n", "b").empty());
     EXPECT_EQ(SetIniEntries("[a]\nx=1\n[b]\nz=3", "a", {}), "[a]\n[b]\nz=3");
+}
+
+// --- files changed by other programs ---------------------------------------------------------
+
+TEST_F(IniFileFixture, DiskStampGoesByTheBytesNotByTheTime) {
+    Write("puts old\n");
+    const QDateTime written = QFileInfo(Path()).lastModified();
+    const TDiskStamp stamp = TDiskStamp::Take(Path());
+    EXPECT_TRUE(stamp.Exists());
+    EXPECT_FALSE(stamp.ChangedOnDisk(Path()));
+    // New bytes of the same length within the same clock tick keep the file's time.
+    Write("puts new\n");
+    {
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+    }
+    EXPECT_TRUE(stamp.ChangedOnDisk(Path()));
+    // Touched only: the same bytes under a new time.
+    const TDiskStamp again = TDiskStamp::Take(Path());
+    {
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(written.addSecs(60), QFileDevice::FileModificationTime));
+    }
+    EXPECT_FALSE(again.ChangedOnDisk(Path()));
+    ASSERT_TRUE(QFile::remove(Path()));
+    EXPECT_TRUE(again.ChangedOnDisk(Path()));
+    EXPECT_FALSE(TDiskStamp::Take(Path()).Exists());
+    EXPECT_FALSE(TDiskStamp::Take(Path()).ChangedOnDisk(Path()));
 }
 
 } // namespace

@@ -105,6 +105,12 @@ protected:
         BarChild<QLineEdit>("ReplaceText")->setText(replacement);
     }
 
+    // The brace marks as they show once the editor is idle.
+    QList<QPair<int, QColor>> Marks() const {
+        QCoreApplication::processEvents();
+        return Editor().CharacterMarks();
+    }
+
     // The selection as (start, length).
     std::pair<int, int> Selection() const { return {Editor().SelStart(), Editor().SelLength()}; }
 
@@ -387,17 +393,15 @@ TEST_F(EditorToolsTest, BraceBesideTheCaretAndItsPartnerGetABackground) {
     Open("b.tcl", "proc p {} {\n\tputs [list a]\n}\nputs }\n");
     Editor().SetCaret(11); // after the body's opening brace
     const QColor match = TMainForm::BraceMatchColor();
-    EXPECT_EQ(Editor().CharacterMarks(),
-              (QList<QPair<int, QColor>>{{10, match}, {Editor().LineStart(2), match}}));
+    EXPECT_EQ(Marks(), (QList<QPair<int, QColor>>{{10, match}, {Editor().LineStart(2), match}}));
     Editor().SetCaret(Editor().LineStart(1) + 6); // before [
-    EXPECT_EQ(Editor().CharacterMarks(), (QList<QPair<int, QColor>>{{18, match}, {25, match}}));
+    EXPECT_EQ(Marks(), (QList<QPair<int, QColor>>{{18, match}, {25, match}}));
     // The brace on the last line has no partner.
     Editor().SetCaret(Editor().LineStart(3) + 6);
-    EXPECT_EQ(
-        Editor().CharacterMarks(),
-        (QList<QPair<int, QColor>>{{Editor().LineStart(3) + 5, TMainForm::BraceMismatchColor()}}));
+    EXPECT_EQ(Marks(), (QList<QPair<int, QColor>>{
+                           {Editor().LineStart(3) + 5, TMainForm::BraceMismatchColor()}}));
     Editor().SetCaret(Editor().LineStart(1) + 2);
-    EXPECT_TRUE(Editor().CharacterMarks().isEmpty());
+    EXPECT_TRUE(Marks().isEmpty());
     // None of it is an edit.
     EXPECT_FALSE(Form->IsModified());
     EXPECT_FALSE(Editor().CanUndo());
@@ -411,9 +415,8 @@ TEST_F(EditorToolsTest, TypingAClosingBraceMarksItsPartnerAndUndoIgnoresTheMarks
     QTest::keyClick(Editor().TextArea(), Qt::Key_Return);
     QTest::keyClick(Editor().TextArea(), '}');
     const int closing = Editor().LineStart(2) + int(Editor().LineText(2).size()) - 1;
-    EXPECT_EQ(Editor().CharacterMarks(),
-              (QList<QPair<int, QColor>>{{closing, TMainForm::BraceMatchColor()},
-                                         {8, TMainForm::BraceMatchColor()}}));
+    EXPECT_EQ(Marks(), (QList<QPair<int, QColor>>{{closing, TMainForm::BraceMatchColor()},
+                                                  {8, TMainForm::BraceMatchColor()}}));
     const int steps = TextArea().document()->availableUndoSteps();
     Editor().SetCaret(0);
     Editor().SetCaret(Editor().LineStart(2) + int(Editor().LineText(2).size()));
