@@ -126,3 +126,6 @@ TSLC_TYPED(RegExec, TclRegExec, TRegExecProc, tkOptional)
 TSLC_TYPED(RegError, TclRegError, TRegErrorProc, tkRequired)
 TSLC_TYPED(GetRegError, TclGetRegError, TGetRegErrorProc, tkOptional)
 TSLC_DECLARED(RegExpRange, Tcl_RegExpRange, tkRequired)
+/* Since Tcl 8.4: a command found by its token, whatever name a script has given it since. */
+TSLC_DECLARED(GetCommandInfoFromToken, Tcl_GetCommandInfoFromToken, tkOptional)
+TSLC_DECLARED(SetCommandInfoFromToken, Tcl_SetCommandInfoFromToken, tkOptional)
