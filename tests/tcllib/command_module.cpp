@@ -1,7 +1,7 @@
 // A module with its own copy of the component library: it installs a command of its own and
 // tells whether it recognises a command, for the tests of command ownership across modules.
 
-#include "Tslc.h"
+#include "tslc/Tslc.h"
 
 using namespace tslc;
 

@@ -2,6 +2,7 @@
 // procedure, and, when asked, those of another copy in another module of the process.
 
 #include "ComponentTestSupport.h"
+#include "TclBridge.h"
 
 #include <gtest/gtest.h>
 

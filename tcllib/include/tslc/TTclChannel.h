@@ -1,0 +1,196 @@
+#pragma once
+// TTclChannel turns host event handlers into a Tcl channel of the type "TslcChannel": reading
+// the channel in a script fires OnInput, writing fires OnOutput, and so on. It can stand in for
+// Tcl's stdin, stdout or stderr. Its Tcl options are properties, pushed to Tcl when the channel
+// opens and while it is open.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <tcl.h>
+
+#include "tslc/TTclComponent.h"
+#include "tslc/TclChannelTypes.h"
+
+namespace tslc {
+
+struct TChannelRecord;
+class TTcl;
+class TTclChannel;
+
+using TTclDriverBlockModeEvent = std::function<void(TTclChannel* sender, int mode, int& result)>;
+using TTclDriverCloseEvent =
+    std::function<void(TTclChannel* sender, Tcl_Interp* interp, int& result)>;
+using TTclDriverInputEvent =
+    std::function<void(TTclChannel* sender, char* buf, int toRead, int& errorCode, int& result)>;
+using TTclDriverOutputEvent = std::function<void(TTclChannel* sender, const char* buf, int toWrite,
+                                                 int& errorCode, int& result)>;
+using TTclDriverSeekEvent =
+    std::function<void(TTclChannel* sender, long offset, int mode, int& errorCode, int& result)>;
+using TTclDriverSetOptionEvent =
+    std::function<void(TTclChannel* sender, Tcl_Interp* interp, const char* optionName,
+                       const char* value, int& result)>;
+using TTclDriverGetOptionEvent =
+    std::function<void(TTclChannel* sender, Tcl_Interp* interp, const char* optionName,
+                       std::string& value, int& result)>;
+using TTclDriverWatchEvent = std::function<void(TTclChannel* sender, int mask)>;
+using TTclDriverGetHandleEvent =
+    std::function<void(TTclChannel* sender, int direction, void*& handle, int& result)>;
+
+class TTclChannel : public TTclComponent {
+public:
+    explicit TTclChannel(TComponent* owner = nullptr);
+    ~TTclChannel() override;
+
+    bool Active() const { return FActive; }
+    // true opens the channel, false closes it; while the component is being read the value is
+    // only remembered and applied by Loaded().
+    void SetActive(bool active);
+
+    // The option readers ask Tcl while the channel is open; end-of-file characters and
+    // translations at most once per OptionRefreshInterval.
+    bool Blocking() const;
+    void SetBlocking(bool blocking);
+    TTclChannelBuffering Buffering() const;
+    void SetBuffering(TTclChannelBuffering buffering);
+    int BufferSize() const;
+    // A size outside 10..1048576 is stored but never sent to Tcl, which keeps its own size.
+    void SetBufferSize(int size);
+    // Character codes; 0 and -1 both mean no end-of-file character.
+    int EofCharIn() const;
+    void SetEofCharIn(int code);
+    int EofCharOut() const;
+    void SetEofCharOut(int code);
+    TTclChannelTranslation TranslationIn() const;
+    void SetTranslationIn(TTclChannelTranslation translation);
+    TTclChannelTranslation TranslationOut() const;
+    void SetTranslationOut(TTclChannelTranslation translation);
+
+    // The Tcl channel name. Changing it, ChannelType, Mode or Options while active raises
+    // "Operation failed. Active channel: %s".
+    const std::string& ChannelName() const { return FChannelName; }
+    void SetChannelName(const std::string& name);
+    // Setting a type forces Mode: ctNormal reads and writes, ctStdIn reads, the others write.
+    TTclChannelType ChannelType() const { return FChannelType; }
+    void SetChannelType(TTclChannelType type);
+    TTclChannelMode Mode() const { return FMode; }
+    // Raises "Cannot change mode on Standard Channels" unless ChannelType is ctNormal.
+    void SetMode(TTclChannelMode mode);
+    TTclChannelOptions Options() const { return FOptions; }
+    void SetOptions(TTclChannelOptions options);
+
+    // The Tcl channel while the component is active with a channel, else null.
+    Tcl_Channel Channel() const { return IsOpen() ? FChannel : nullptr; }
+    // The interpreters the channel was registered in by BindInterp.
+    const std::vector<Tcl_Interp*>& Interps() const { return FInterps; }
+    // Milliseconds between two readings of the end-of-file and translation options (1000);
+    // 0 reads every time.
+    std::uint32_t OptionRefreshInterval() const { return FRefreshInterval; }
+    void SetOptionRefreshInterval(std::uint32_t milliseconds) { FRefreshInterval = milliseconds; }
+
+    // Opening registers the channel in the interpreters of every TTcl that lists it; a stand-in
+    // for a standard channel also in those of every other TTcl (as Tcl does for a new
+    // interpreter). Handlers that Tcl calls meanwhile may close or free the component.
+    void OpenChannel();
+    // Flushes the channel, the output reaching OnOutput, and lets go of it. Closed from inside one
+    // of its own driver procedures, it is neither flushed nor unregistered: that would pull it from
+    // under Tcl. It then stays registered until its interpreters let go of it, answering ENODEV.
+    void CloseChannel();
+    // Registers the open channel in interp (a TTcl does this for the channels it lists).
+    void BindInterp(Tcl_Interp* interp);
+    // Raises "Operation failed. Active channel: %s" (the component's Name) while active.
+    void CheckInactive() const;
+
+    void Loaded() override;
+    void SetName(const std::string& name) override;
+
+    TTclDriverBlockModeEvent OnBlockMode;
+    TTclDriverCloseEvent OnClose;
+    TNotifyEvent OnCreate; // only for a component set up by the loading protocol
+    TNotifyEvent OnDestroy;
+    TTclDriverInputEvent OnInput;
+    TTclDriverOutputEvent OnOutput;
+    TTclDriverSeekEvent OnSeek;
+    TTclDriverSetOptionEvent OnSetOption;
+    TTclDriverGetOptionEvent OnGetOption;
+    TTclDriverWatchEvent OnWatch;
+    TTclDriverGetHandleEvent OnGetHandle;
+
+protected:
+    // The dispatchers, called by the driver procedures; each fires its event when one is set.
+    virtual void DoBlockMode(int mode, int& result);
+    virtual void DoClose(Tcl_Interp* interp, int& result);
+    virtual void DoCreate();
+    virtual void DoDestroy();
+    virtual void DoInput(char* buf, int toRead, int& errorCode, int& result);
+    virtual void DoOutput(const char* buf, int toWrite, int& errorCode, int& result);
+    virtual void DoSeek(long offset, int mode, int& errorCode, int& result);
+    virtual void DoSetOption(Tcl_Interp* interp, const char* optionName, const char* value,
+                             int& result);
+    virtual void DoGetOption(Tcl_Interp* interp, const char* optionName, std::string& value,
+                             int& result);
+    virtual void DoWatch(int mask);
+    virtual void DoGetHandle(int direction, void*& handle, int& result);
+
+private:
+    friend struct TBridgeAccess;
+    friend class TTcl;
+
+    bool IsOpen() const { return FActive && FChannel; }
+    void KeepStdSlotsFromSilentFill();
+    bool PushOptions(Tcl_Channel channel, const TDestroyGuard& guard);
+    bool StillOpening(Tcl_Channel channel) const;
+    static void CloseAbandoned(Tcl_Channel channel);
+    void RegisterAsStandard(Tcl_Channel channel);
+    void BindListingInterps();
+    bool LetGoOfChannel(const TDestroyGuard& guard);
+    bool ReleaseNullReferences(Tcl_Channel channel, const TDestroyGuard& guard);
+    void FlushFinalOutput();
+    bool SendOption(const char* name, const std::string& value);
+    bool SendPair(const char* name, const std::string& in, const std::string& out);
+    template <typename T, typename TextOf>
+    void UpdatePair(const char* name, T& in, T& out, T newIn, T newOut, TextOf textOf);
+    std::optional<std::string> QueryOption(const char* name) const;
+    std::optional<std::vector<std::string>> QueryList(const char* name) const;
+    bool RefreshDue(const std::optional<std::uint32_t>& lastRead) const;
+    template <typename T, typename Convert>
+    void StorePair(const std::vector<std::string>& elements, T& in, T& out, Convert convert) const;
+    void RefreshEofChars() const;
+    void RefreshTranslations() const;
+    void DisownRecord();
+    void ReleaseInterps();
+    void ChannelClosedByTcl();
+    void InterpDeleted(Tcl_Interp* interp);
+
+    bool FActive = false;
+    Tcl_Channel FChannel = nullptr; // cleared when Tcl really closes the channel
+    std::string FChannelName;
+    TTclChannelMode FMode = cmRead;
+    TChannelRecord* FRecord = nullptr; // the record this component owns, or null
+    std::uint32_t FRecordGeneration = 0;
+    TTclChannelType FChannelType = ctNormal;
+    std::vector<Tcl_Interp*> FInterps;
+    std::vector<TTcl*> FListedBy; // the TTcl components whose Channels hold this one
+    TTclChannelOptions FOptions{coPresetFullWrite};
+    bool FNullRegistered = false;      // for coRegNullInterp
+    bool FStdRegistered = false;       // the null interpreter's reference of a standard channel
+    bool FClosing = false;             // CloseChannel is letting go of the Tcl channel
+    bool FFlushingFinalOutput = false; // the destructor's flush, which still reaches OnOutput
+    int FDriverCalls = 0;              // driver procedures of this channel in progress
+    mutable bool FBlocking = false;
+    mutable TTclChannelBuffering FBuffering = cbFull;
+    mutable int FBufferSize = 0;
+    mutable int FEofCharIn = 0;
+    mutable int FEofCharOut = 0;
+    bool FStreamedActive = false;
+    mutable TTclChannelTranslation FTranslationIn = ctAuto;
+    mutable TTclChannelTranslation FTranslationOut = ctAuto;
+    std::uint32_t FRefreshInterval = 1000;
+    mutable std::optional<std::uint32_t> FTranslationReadTick;
+    mutable std::optional<std::uint32_t> FEofReadTick;
+};
+
+} // namespace tslc
