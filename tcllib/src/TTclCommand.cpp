@@ -22,7 +22,10 @@ struct TTclCommand::TCallLevel {
     std::vector<std::string_view> Words;
     std::vector<const TSwitchDecl*> Decls;
     std::vector<TSwitchCallState*> States;
-    std::vector<TTclCmdSwitch*> Switches; // the switches as they were at the parse
+    // The switches, their declarations and states as they were at the parse; rebuilt only when
+    // the list of switches has changed since.
+    std::vector<TTclCmdSwitch*> Switches;
+    unsigned SwitchesGeneration = ~0u;
     TSwitchParseOutput Parse;
     std::vector<TSwitchCallState> OuterStates; // the enclosing call's switch states
 };
@@ -163,6 +166,7 @@ TTclCmdParam* TTclCommand::AddParam(const std::string& param) {
 
 void TTclCommand::InsertSwitch(TTclCmdSwitch* item) {
     FSwitches.push_back(item);
+    ++FChildrenGeneration;
 }
 
 void TTclCommand::RemoveSwitch(TTclCmdSwitch* item) {
@@ -418,6 +422,7 @@ TTclCommand::TCallLevel& TTclCommand::EnterLevel() {
     if (FLevels.size() <= FDepth)
         FLevels.push_back(std::make_unique<TCallLevel>());
     TCallLevel& level = *FLevels[FDepth++];
+    FCurrentLevel = &level;
     level.OuterStates.clear();
     if (FDepth > 1)
         for (TTclCmdSwitch* item : FSwitches)
@@ -432,12 +437,12 @@ void TTclCommand::LeaveLevel() {
             FSwitches[i]->CallState() = std::move(level.OuterStates[i]);
     level.Words.clear();
     level.Parse.Clear();
-    level.Switches.clear();
+    FCurrentLevel = FDepth > 0 ? FLevels[FDepth - 1].get() : nullptr;
 }
 
 const TTclCommand::TCallLevel& TTclCommand::Current() const {
     static const TCallLevel none;
-    return FDepth > 0 ? *FLevels[FDepth - 1] : none;
+    return FCurrentLevel ? *FCurrentLevel : none;
 }
 
 int TTclCommand::Execute(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv) {
@@ -505,7 +510,7 @@ int TTclCommand::RunCall(Tcl_Interp* interp, int argc, bool objCall, const void*
 }
 
 void TTclCommand::Parse() {
-    TCallLevel& level = *FLevels[FDepth - 1];
+    TCallLevel& level = *FCurrentLevel;
     level.Words.clear();
     for (int i = 0; i < FArgc; ++i) {
         if (FObjCall) {
@@ -517,12 +522,15 @@ void TTclCommand::Parse() {
             level.Words.emplace_back(static_cast<const char*>(FArgv[i]));
         }
     }
-    level.Decls.clear();
-    level.States.clear();
-    level.Switches = FSwitches;
-    for (TTclCmdSwitch* item : FSwitches) {
-        level.Decls.push_back(&item->Decl());
-        level.States.push_back(&item->CallState());
+    if (level.SwitchesGeneration != FChildrenGeneration) {
+        level.SwitchesGeneration = FChildrenGeneration;
+        level.Decls.clear();
+        level.States.clear();
+        level.Switches = FSwitches;
+        for (TTclCmdSwitch* item : FSwitches) {
+            level.Decls.push_back(&item->Decl());
+            level.States.push_back(&item->CallState());
+        }
     }
     level.Parse.Clear();
     TSwitchParseInput input;
@@ -712,16 +720,27 @@ TTclCmdSwitch* TTclCommand::SwitchHitSwitch(int index) const {
         level.Parse.Hits[static_cast<std::size_t>(index)].Switch)];
 }
 
+// Through the object result where Tcl has one: the string result would make Tcl copy the text
+// back and forth between its string buffer and a new object at every call.
 std::string TTclCommand::GetResult() const {
     if (!FInterp)
         RaiseTclError(sInvalidInterp);
-    return Tcl.GetStringResult(FInterp);
+    if (!Tcl.GetObjResult)
+        return Tcl.GetStringResult(FInterp);
+    int length = 0;
+    const char* text = Tcl.GetStringFromObj(Tcl.GetObjResult(FInterp), &length);
+    return std::string(text, static_cast<std::size_t>(length));
 }
 
 void TTclCommand::SetResult(const std::string& text) {
     if (!FInterp)
         RaiseTclError(sInvalidInterp);
-    Tcl.SetResult(FInterp, const_cast<char*>(text.c_str()), TCL_VOLATILE);
+    if (text.empty())
+        Tcl.ResetResult(FInterp);
+    else if (Tcl.SetObjResult)
+        Tcl.SetObjResult(FInterp, Tcl.NewStringObj(text.data(), static_cast<int>(text.size())));
+    else
+        Tcl.SetResult(FInterp, const_cast<char*>(text.c_str()), TCL_VOLATILE);
 }
 
 int TTclCommand::Hash(int APos, const std::string& AParam) {

@@ -441,6 +441,59 @@ TEST_F(CommandTest, RenameHookPassesTclsOwnAnswers) {
     EXPECT_EQ(Tcl_->Commands(0)->InstallName(), "one");
 }
 
+// Counts the "rename" commands created while it lives, by standing in for Tcl_CreateObjCommand in
+// the binding's table.
+class TRenameCreations {
+public:
+    TRenameCreations() {
+        Real = Tcl.CreateObjCommand;
+        Tcl.CreateObjCommand = &Hook;
+        Count = 0;
+    }
+    ~TRenameCreations() { Tcl.CreateObjCommand = Real; }
+    TRenameCreations(const TRenameCreations&) = delete;
+    TRenameCreations& operator=(const TRenameCreations&) = delete;
+    static inline int Count = 0;
+
+private:
+    static Tcl_Command Hook(Tcl_Interp* interp, const char* name, Tcl_ObjCmdProc* proc,
+                            ClientData clientData, Tcl_CmdDeleteProc* deleteProc) {
+        if (std::string(name) == "rename")
+            ++Count;
+        return Real(interp, name, proc, clientData, deleteProc);
+    }
+    static inline decltype(TTclProcTable::CreateObjCommand) Real = nullptr;
+};
+
+TEST_F(CommandTest, TwoCommandsHookRenameOnce) {
+    TRenameCreations creations;
+    TTcl fresh;
+    fresh.SetActive(true);
+    for (const char* name : {"one", "two"}) {
+        auto* command = new TTclCommand(nullptr);
+        command->SetCommand(name);
+        fresh.AddCommand(command);
+    }
+    EXPECT_EQ(TRenameCreations::Count, 1);
+    EXPECT_EQ(EvalResult(fresh, "rename one uno; info commands uno"), "uno");
+    EXPECT_EQ(fresh.Commands(0)->InstallName(), "uno");
+}
+
+TEST_F(CommandTest, WordsPastTheSixtyFourthReportNoIndex) {
+    TTclCommand* command = AddCommand("cmd");
+    std::vector<int> indexes;
+    command->AddParam("")->OnParam = [&](TTclCmdParam*, int pos, const std::string&, std::string&,
+                                         bool&) {
+        if (pos >= 64)
+            indexes.push_back(command->ArgvIndex());
+    };
+    std::string script = "cmd";
+    for (int i = 1; i <= 66; ++i)
+        script += " w" + std::to_string(i);
+    Eval(script);
+    EXPECT_EQ(indexes, (std::vector<int>{64, -1, -1}));
+}
+
 TEST_F(CommandTest, InterpreterWithoutRenameGetsNoHook) {
     Eval("rename rename {}");
     TTclCommand* command = AddCommand("cmd");

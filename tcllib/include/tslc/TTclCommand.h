@@ -253,7 +253,7 @@ private:
 
     std::vector<TTclCmdSwitch*> FSwitches;
     std::vector<TTclCmdParam*> FParams;
-    unsigned FChildrenGeneration = 0; // changes whenever a child leaves a list
+    unsigned FChildrenGeneration = 0; // changes whenever a child joins or leaves a list
     std::vector<TTclInstallRec*> FInstalls;
     std::vector<Tcl_Interp*> FInterps;
 
@@ -268,6 +268,7 @@ private:
     // allocates nothing once they have grown; a nested call gets its own.
     std::vector<std::unique_ptr<TCallLevel>> FLevels;
     std::size_t FDepth = 0;
+    TCallLevel* FCurrentLevel = nullptr; // the innermost call's lists, null outside a call
 };
 
 } // namespace tslc
