@@ -22,7 +22,7 @@ namespace {
 std::atomic<long> Allocations{0};
 
 constexpr int Calls = 1000000;
-constexpr int Rounds = 7;
+constexpr int Rounds = 9;
 
 using namespace tslc;
 
@@ -109,36 +109,36 @@ TTclCommand* MakeComponent(std::size_t& read) {
     return command;
 }
 
-// Median nanoseconds per call of `loop <cmd> Calls` over the rounds, less nothing: the loop's own
-// cost is printed apart.
-double PerCall(TTcl& tcl, const std::string& script) {
-    std::vector<double> rounds;
-    for (int r = 0; r < Rounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!tcl.Eval(script)) {
-            std::fprintf(stderr, "%s: %s\n", script.c_str(), tcl.ResultText().c_str());
-            std::exit(1);
-        }
-        const auto elapsed = std::chrono::steady_clock::now() - start;
-        rounds.push_back(std::chrono::duration<double, std::nano>(elapsed).count() / Calls);
+// Nanoseconds per call of one evaluation of script, which makes Calls calls.
+double TimeOnce(TTcl& tcl, const std::string& script) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!tcl.Eval(script)) {
+        std::fprintf(stderr, "%s: %s\n", script.c_str(), tcl.ResultText().c_str());
+        std::exit(1);
     }
-    std::sort(rounds.begin(), rounds.end());
-    return rounds[rounds.size() / 2];
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    return std::chrono::duration<double, std::nano>(elapsed).count() / Calls;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 } // namespace
 
-void* operator new(std::size_t size) {
+// Not inlined, so that the compiler never pairs an inlined new expression with the free below.
+[[gnu::noinline]] void* operator new(std::size_t size) {
     ++Allocations;
     if (void* block = std::malloc(size ? size : 1))
         return block;
     throw std::bad_alloc();
 }
-void operator delete(void* block) noexcept { // pairs with the operator new above
+[[gnu::noinline]] void operator delete(void* block) noexcept { // pairs with the operator new above
 
     std::free(block);
 }
-void operator delete(void* block, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept {
     std::free(block);
 }
 
@@ -169,10 +169,18 @@ int main(int argc, char** argv) {
     tcl.Eval("loop cmd 1000");
     const double allocationsPerCall = double(Allocations.load() - before) / 1000.0;
 
-    const double bare = PerCall(tcl, "bare " + count);
-    const double component = PerCall(tcl, "loop cmd " + count);
-    const double handWritten = PerCall(tcl, "loop hcmd " + count);
-    const double proc = PerCall(tcl, "loop pcmd " + count);
+    // The rounds take turns, so that a change in the machine's load touches all three alike.
+    std::vector<double> bares, components, handWrittens, procs;
+    for (int r = 0; r < Rounds; ++r) {
+        bares.push_back(TimeOnce(tcl, "bare " + count));
+        components.push_back(TimeOnce(tcl, "loop cmd " + count));
+        handWrittens.push_back(TimeOnce(tcl, "loop hcmd " + count));
+        procs.push_back(TimeOnce(tcl, "loop pcmd " + count));
+    }
+    const double bare = Median(bares);
+    const double component = Median(components);
+    const double handWritten = Median(handWrittens);
+    const double proc = Median(procs);
 
     std::printf("%d calls of: cmd -verbose -o out.txt in.txt (median of %d rounds)\n", Calls,
                 Rounds);

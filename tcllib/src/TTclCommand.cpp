@@ -614,13 +614,13 @@ bool TTclCommand::OfferWord(std::size_t k, std::string& result, TDestroyGuard& g
             return true;
         TTclCmdParam* item = FParams[i];
         FArgvIndex = word.ArgvIndex;
-        if (!ParamAppliesAt(item->Decl(), static_cast<int>(k)))
+        if (!ParamAppliesAt((*item->FDecl), static_cast<int>(k)))
             continue;
-        if (item->Decl().Default) {
+        if ((*item->FDecl).Default) {
             fallback = item;
             continue;
         }
-        if (!ParamMatches(word.Text, item->Decl()))
+        if (!ParamMatches(word.Text, (*item->FDecl)))
             continue;
         matched = true;
         bool success = true;
