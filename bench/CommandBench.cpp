@@ -134,8 +134,7 @@ double Median(std::vector<double> values) {
         return block;
     throw std::bad_alloc();
 }
-[[gnu::noinline]] void operator delete(void* block) noexcept { // pairs with the operator new above
-
+[[gnu::noinline]] void operator delete(void* block) noexcept {
     std::free(block);
 }
 [[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept {
