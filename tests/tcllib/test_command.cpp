@@ -639,3 +639,55 @@ TEST_F(CommandTest, LoadedFiresOnCreate) {
 }
 
 } // namespace
+
+namespace {
+
+// Answers the library's message boxes while it lives and records what they showed.
+class TMessageAnswers {
+public:
+    explicit TMessageAnswers(bool answer) {
+        Previous = SetTslcMessageDisplay(
+            [this, answer](const std::string& text, const std::string& caption, TTslcMessageKind) {
+                Shown.push_back(caption + ": " + text);
+                return answer;
+            });
+    }
+    ~TMessageAnswers() { SetTslcMessageDisplay(Previous); }
+    TMessageAnswers(const TMessageAnswers&) = delete;
+    TMessageAnswers& operator=(const TMessageAnswers&) = delete;
+    std::vector<std::string> Shown;
+
+private:
+    TTslcMessageDisplay Previous;
+};
+
+TEST(CommandDesign, HashMethodOnHashWithoutHandlerIsWarnedAtDesignTime) {
+    TMessageAnswers answers(true);
+    TTclCommand command;
+    command.SetHashMethod(chOnHash);
+    EXPECT_TRUE(answers.Shown.empty()); // not at run time
+    command.SetDesigning(true);
+    command.SetHashMethod(chOnHash);
+    EXPECT_EQ(answers.Shown,
+              std::vector<std::string>{"Warning: ETclError will be raised if HashMethod is "
+                                       "chOnHash and OnHash event is unassigned"});
+    EXPECT_EQ(command.HashMethod(), chOnHash);
+}
+
+TEST(CommandDesign, PositionZeroIsConfirmedAtDesignTime) {
+    for (bool confirm : {false, true}) {
+        TMessageAnswers answers(confirm);
+        TTclCmdParam param;
+        param.SetPosition(0); // run time: no question
+        EXPECT_EQ(param.Position(), 0);
+        param.SetPosition(3);
+        param.SetDesigning(true);
+        param.SetPosition(0);
+        EXPECT_EQ(param.Position(), confirm ? 0 : 3);
+        EXPECT_EQ(answers.Shown, std::vector<std::string>{
+                                     "Confirm: Position set to 0 prevents callbacks! ( Dbl-Click "
+                                     "in edit area to get dialog. )"});
+    }
+}
+
+} // namespace
