@@ -13,6 +13,6 @@ void LinkRunWindowToEditor(TRunForm& run, TMainForm& editor) {
     run.SaveBeforeExit = [guarded] { SaveEditsBeforeExit(guarded.data()); };
     run.ShowScriptLine = [guarded](int line) {
         if (guarded)
-            guarded->ShowDocumentLine(line);
+            guarded->GoToLine(line);
     };
 }

@@ -126,6 +126,12 @@ TSLC_TYPED(RegExec, TclRegExec, TRegExecProc, tkOptional)
 TSLC_TYPED(RegError, TclRegError, TRegErrorProc, tkRequired)
 TSLC_TYPED(GetRegError, TclGetRegError, TGetRegErrorProc, tkOptional)
 TSLC_DECLARED(RegExpRange, Tcl_RegExpRange, tkRequired)
+/* Since Tcl 8.4: a command found by its token, whatever name a script has given it since. */
+TSLC_DECLARED(GetCommandInfoFromToken, Tcl_GetCommandInfoFromToken, tkOptional)
+TSLC_DECLARED(SetCommandInfoFromToken, Tcl_SetCommandInfoFromToken, tkOptional)
+/* The object result: a command's result without Tcl's string result buffer. */
+TSLC_DECLARED(GetObjResult, Tcl_GetObjResult, tkOptional)
+TSLC_DECLARED(SetObjResult, Tcl_SetObjResult, tkOptional)
 /* The event loop, limits and cancellation of newer Tcl (8.4 to 8.6): a host that runs scripts
  * inside its own event loop needs them; an older library lacks them. */
 TSLC_DECLARED(SetNotifier, Tcl_SetNotifier, tkOptional)
