@@ -4,8 +4,8 @@
 
 #include "FuzzSupport.h"
 
-#include "Exceptions.h"
 #include "TclVersion.h"
+#include "tslc/Exceptions.h"
 
 #include <limits>
 #include <optional>

@@ -4,8 +4,8 @@
 
 #include "FuzzSupport.h"
 
-#include "Exceptions.h"
-#include "TextFormat.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TextFormat.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
