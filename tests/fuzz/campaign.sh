@@ -36,9 +36,14 @@ for target in "${targets[@]}"; do
     findings=$build/fuzz/findings/$target
     mkdir -p "$work" "$findings"
     log=$build/fuzz/$target.log
+    # A target's own libFuzzer flags, one a line, in <target>.options beside this script.
+    options=()
+    if [ -f "$here/$target.options" ]; then
+        mapfile -t options <"$here/$target.options"
+    fi
     start=$(date +%s)
     status=0
-    "$program" "${budget[@]}" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$program" "${budget[@]}" "${options[@]}" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$findings/" "$work" "$here/corpus/$target" >"$log" 2>&1 || status=$?
     seconds=$(($(date +%s) - start))
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
