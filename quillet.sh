@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Quillet on a Debian machine.
 #   ./quillet.sh run [file]   install what is missing, build, start the editor
-#   ./quillet.sh test         install what is missing, build, run every test (also the library's
-#                             tests under AddressSanitizer and UndefinedBehaviorSanitizer)
+#   ./quillet.sh test         install what is missing, check the format, build with warnings as
+#                             errors, run every test, run them again under AddressSanitizer and
+#                             UndefinedBehaviorSanitizer, then build and briefly run the fuzzers
 set -euo pipefail
 # File names on the command line are the caller's: relative ones mean the caller's directory.
 CALLER_DIR=$PWD
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev tcl8.6 tcl8.6-dev
-          tcl8.6-doc zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2)
+          tcl8.6-doc zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
+          clang libclang-rt-14-dev clang-format git)
 JOBS=${JOBS:-2}
 
 as_root() {
@@ -28,10 +30,16 @@ install_missing() {
     fi
 }
 
-build() { # build <dir> <cmake options...>
-    local dir=$1; shift
+build() { # build <dir> [--target <target>] <cmake options...>
+    local dir=$1 target=(); shift
+    if [ "${1:-}" = --target ]; then target=(--target "$2"); shift 2; fi
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$dir" -j "$JOBS"
+    cmake --build "$dir" -j "$JOBS" "${target[@]}"
+}
+
+# Every tracked C and C++ file must be as clang-format (with .clang-format) writes it.
+check_format() {
+    git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 -r clang-format --dry-run --Werror
 }
 
 case "${1:-}" in
@@ -47,10 +55,17 @@ run)
     ;;
 test)
     install_missing
-    build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=ON
+    check_format
+    build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=ON \
+        -DQUILLET_BUILD_BENCH=ON -DQUILLET_WERROR=ON
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS")
-    build build-asan -DQUILLET_LIB_ONLY=ON -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF
-    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$JOBS")
+    build build-asan -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_TESTS=ON \
+        -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
+    (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+        ctest --output-on-failure -j "$JOBS")
+    CC=clang CXX=clang++ build build-fuzz --target quillet_fuzzers -DQUILLET_LIB_ONLY=ON \
+        -DQUILLET_FUZZ=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
+    tests/fuzz/campaign.sh --build build-fuzz --seconds 15
     ;;
 *)
     echo "usage: $0 run [file] | test" >&2

@@ -25,9 +25,13 @@ QString Replaced(const QString& text) {
                      [&](QChar c) { return find(c) != std::end(StandIns); }))
         return text;
     QString result = text;
-    for (QChar& c : result) {
-        if (const auto* s = find(c); s != std::end(StandIns))
-            c = QChar(s->*To);
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        // A low surrogate after a high one is half of a character beyond the basic plane,
+        // whatever its value: a stand-in is always a lone one.
+        if (i > 0 && text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
+            continue;
+        if (const auto* s = find(result[i]); s != std::end(StandIns))
+            result[i] = QChar(s->*To);
     }
     return result;
 }

@@ -10,8 +10,11 @@ namespace {
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
 std::optional<QString> DecodeUtf8(QByteArrayView bytes) {
-    // Keep a byte order mark as a character; the caller strips it and remembers it.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    // Keep a byte order mark as a character; the caller strips it and remembers it. Stateless:
+    // a file that ends inside a character is not UTF-8 (a decoder with state would keep those
+    // last bytes for a next call that never comes, and saving would drop them).
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                       QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;

@@ -133,6 +133,12 @@ std::string_view LineBreakOf(const std::vector<TIniLine>& lines) {
     return "\n";
 }
 
+// The line end to add after a last line that has none. A line that ends in CR (part of its
+// text: lines end at LF) gets CR LF, so that its CR stays in the text.
+std::string_view BreakAfter(const TIniLine& line, std::string_view lineBreak) {
+    return line.Text.ends_with('\r') ? std::string_view("\r\n") : lineBreak;
+}
+
 std::string Entry(std::string_view key, std::string_view value) {
     std::string entry(key);
     entry += '=';
@@ -172,7 +178,7 @@ std::string SetIniValue(std::string_view content, std::string_view section, std:
     if (!span) {
         std::string out(content);
         if (!lines.empty() && lines.back().Break.empty())
-            out += lineBreak;
+            out += BreakAfter(lines.back(), lineBreak);
         out += '[';
         out += section;
         out += ']';
@@ -197,7 +203,7 @@ std::string SetIniValue(std::string_view content, std::string_view section, std:
     const std::size_t insertAfter = span->LastEntry;
     std::string out = Join(lines, 0, insertAfter + 1);
     if (lines[insertAfter].Break.empty())
-        out += lineBreak;
+        out += BreakAfter(lines[insertAfter], lineBreak);
     out += Entry(key, value);
     if (insertAfter + 1 < lines.size() || !lines[insertAfter].Break.empty())
         out += lineBreak;

@@ -11,10 +11,13 @@ int StrToInt(std::string_view text) {
     int value = 0;
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (first != last && *first == '+')
+    const bool plus = first != last && *first == '+';
+    if (plus)
         ++first;
     const auto [end, error] = std::from_chars(first, last, value);
-    if (text.empty() || error != std::errc() || end != last || first == last)
+    // from_chars reads a minus of its own: after a plus it would be a second sign.
+    if (text.empty() || error != std::errc() || end != last || first == last ||
+        (plus && *first == '-'))
         throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
     return value;
 }

@@ -61,6 +61,15 @@ TEST(IniText, NewKeyGoesAfterTheSectionsLastEntry) {
     EXPECT_EQ(SetIniValue("[Colors]", "Colors", "String", "9"), "[Colors]\nString=9");
 }
 
+TEST(IniText, LastLineEndingInACarriageReturnKeepsItsValue) {
+    // Lines end at LF only, so the CR belongs to the value; a line end added after it must not
+    // pair with it into a CR LF that would take it away.
+    const std::string lastLineCr = "[A]\nx=1\r";
+    EXPECT_EQ(FindIniValue(SetIniValue(lastLineCr, "A", "y", "2"), "A", "x"), "1\r");
+    EXPECT_EQ(FindIniValue(SetIniValue(lastLineCr, "B", "y", "2"), "A", "x"), "1\r");
+    EXPECT_EQ(FindIniValue(SetIniValue(lastLineCr, "A", "y", "2"), "A", "y"), "2");
+}
+
 TEST(IniText, MissingSectionIsAppendedInTheFilesLineBreaks) {
     EXPECT_EQ(SetIniValue("", "Colors", "Default", "0"), "[Colors]\nDefault=0\n");
     EXPECT_EQ(SetIniValue("[Other]\r\nx=1", "Colors", "Default", "0"),

@@ -68,6 +68,17 @@ TEST(TextFileCodec, AnythingElseIsOneCharacterPerByteAndComesBackWhole) {
     EXPECT_EQ(EncodeLines({text.Text}, text.Encoding), bytes + "\r\n");
 }
 
+TEST(TextFileCodec, FileEndingInsideACharacterIsNotUtf8AndLosesNoByte) {
+    for (const QByteArray& bytes : {QByteArray("abc\xE2"), QByteArray("abc\xE2\x82"),
+                                    QByteArray("\xEF\xBB\xBF"
+                                               "a\xF0\x9F\x98")}) {
+        const TDecodedText text = DecodeText(bytes);
+        EXPECT_EQ(text.Encoding, TTextEncoding::Windows1252) << bytes.toHex().constData();
+        EXPECT_EQ(EncodeLines({text.Text}, text.Encoding), bytes + "\r\n")
+            << bytes.toHex().constData();
+    }
+}
+
 TEST(TextFileCodec, EveryLineEndsWithCrLf) {
     EXPECT_EQ(EncodeLines({"a", "b"}, TTextEncoding::Utf8), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(EncodeLines({"", ""}, TTextEncoding::Windows1252), QByteArray("\r\n\r\n"));
@@ -140,6 +151,15 @@ TEST(BlockText, OrdinaryTextIsLeftAlone) {
     EXPECT_EQ(ToBlockText(line), line);
     EXPECT_EQ(FromBlockText(line), line);
     EXPECT_EQ(ToBlockText(""), "");
+}
+
+TEST(BlockText, CharactersBeyondTheBasicPlaneComeBackWhole) {
+    // Their second code units are those of the stand-ins: the koala's is the one of U+2028.
+    const QString line =
+        QString::fromUtf8("puts \U0001F428 \U0001F429 \U0009E028 \U000100D0 \U000100D1");
+    EXPECT_EQ(ToBlockText(line), line);
+    EXPECT_EQ(FromBlockText(ToBlockText(line)), line);
+    EXPECT_EQ(FromBlockText(line), line);
 }
 
 TEST(RtfText, RecognisesRichText) {

@@ -256,6 +256,15 @@ TEST(TclVersion, RejectsTextsThatDoNotConvert) {
     EXPECT_EQ(MessageOf([] { ParseTclVersion("x.1"); }), "'x' is not a valid integer value");
 }
 
+TEST(TclVersion, IntegerConversionTakesOneSignAtMost) {
+    EXPECT_EQ(StrToInt("+6"), 6);
+    EXPECT_EQ(StrToInt("-6"), -6);
+    EXPECT_EQ(StrToInt("007"), 7);
+    for (const char* text : {"+-6", "-+6", "++6", "--6", "+", "-"})
+        EXPECT_THROW(StrToInt(text), EConvertError) << '"' << text << '"';
+    EXPECT_THROW(ParseTclVersion("+-8.6"), EConvertError);
+}
+
 TEST(TslcIdentity, VersionAndIssueTexts) {
     EXPECT_EQ(GetTslcVersion(), "1.0");
     EXPECT_EQ(GetTslcIssue(), "1.0.e");
