@@ -8,8 +8,8 @@
 #include "QuilletApplication.h"
 #include "RunForm.h"
 
-#include "TclTk.h"
-#include "TslcMsg.h"
+#include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
 
 #include <cstdlib>
 #include <iostream>

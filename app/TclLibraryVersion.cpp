@@ -1,6 +1,6 @@
 #include "TclLibraryVersion.h"
 
-#include "TclTk.h"
+#include "tslc/TclTk.h"
 
 QString TclVersionText(int major, int minor, int patchLevel, int releaseType) {
     QChar separator = u'.';

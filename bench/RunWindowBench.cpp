@@ -6,7 +6,7 @@
 #include "RichEdit.h"
 #include "RunForm.h"
 
-#include "Tslc.h"
+#include "tslc/Tslc.h"
 
 #include <QApplication>
 #include <QDir>

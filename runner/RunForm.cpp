@@ -7,7 +7,7 @@
 #include "ModalSeam.h"
 #include "ScriptExit.h"
 
-#include "Tslc.h"
+#include "tslc/Tslc.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include "MainForm.h"
 #include "ModalSeam.h"
 
-#include "TclTk.h"
+#include "tslc/TclTk.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,9 +5,9 @@
 #include "AppTitle.h"
 #include "ModalSeam.h"
 #include "TclLibraryVersion.h"
-#include "TclTk.h"
 #include "sysinfo/MemoryFigures.h"
 #include "sysinfo/MemoryStatus.h"
+#include "tslc/TclTk.h"
 
 #include <QLabel>
 #include <QLocale>

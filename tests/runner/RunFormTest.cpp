@@ -11,9 +11,9 @@
 #include "Startup.h"
 #include "TestPrinters.h"
 
-#include "Exceptions.h"
-#include "TTcl.h"
-#include "TclTk.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TTcl.h"
+#include "tslc/TclTk.h"
 
 #include <QApplication>
 #include <QDir>

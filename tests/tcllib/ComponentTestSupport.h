@@ -2,7 +2,7 @@
 // Helpers shared by the tests of the interpreter and channel components, which run against the
 // real Tcl library.
 
-#include "Tslc.h"
+#include "tslc/Tslc.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Assertions on the exact message texts that the library raises.
 
-#include "Exceptions.h"
+#include "tslc/Exceptions.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 //   exit-proc-finalizing   script-exit-finalizing with an exit procedure of the host
 //                          (Tcl_SetExitProc) that ends the process itself
 
-#include "Tslc.h"
+#include "tslc/Tslc.h"
 
 #include <cstdint>
 #include <cstdio>

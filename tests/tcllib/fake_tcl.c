@@ -13,9 +13,11 @@
 
 static const char fake_version[] = FAKE_TCL_VERSION;
 
-#define FAKE_STUB3(prefix, symbol)                                                                  \
-    __attribute__((visibility("default"))) void* prefix##symbol(void) { return (void*)fake_version; }
+#define FAKE_STUB3(prefix, symbol)                                                                 \
+    __attribute__((visibility("default"))) void* prefix##symbol(void) {                            \
+        return (void*)fake_version;                                                                \
+    }
 #define FAKE_STUB2(prefix, symbol) FAKE_STUB3(prefix, symbol)
 #define TSLC_DECLARED(field, symbol, kind) FAKE_STUB2(FAKE_PREFIX, symbol)
 #define TSLC_TYPED(field, symbol, type, kind) FAKE_STUB2(FAKE_PREFIX, symbol)
-#include "TclEntryList.h"
+#include "tslc/TclEntryList.h"

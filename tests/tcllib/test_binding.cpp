@@ -1,10 +1,10 @@
 // The loader: loading the system's Tcl, the entry table, version parsing, library events, and the
 // failure cases against fake libraries built by the tests.
 
-#include "Exceptions.h"
-#include "TclTk.h"
 #include "TclVersion.h"
 #include "TestMessages.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TclTk.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // every Tcl_Finalize and reload cycle, so this executable runs without the leak checker (memory
 // errors are still checked).
 
-#include "TclTk.h"
+#include "tslc/TclTk.h"
 
 #include <gtest/gtest.h>
 

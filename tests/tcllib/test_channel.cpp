@@ -2,6 +2,7 @@
 // and reading, the driver procedures and the lifetime rules.
 
 #include "ComponentTestSupport.h"
+#include "TclBridge.h"
 #include "TestMessages.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,10 @@
 // The component framework, the component base and the pure helpers of the component core; no
 // Tcl is needed here.
 
-#include "Tslc.h"
+#include "BlankText.h"
+#include "ChannelOptionText.h"
+#include "EolConversion.h"
+#include "tslc/Tslc.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // closing and deletion, its children and its channel list.
 
 #include "ComponentTestSupport.h"
+#include "TclBridge.h"
 #include "TestMessages.h"
 
 #include <gtest/gtest.h>

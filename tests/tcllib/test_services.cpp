@@ -1,12 +1,12 @@
 // The library services: message formatting and table, message kinds over the display hook, the
 // panic handler's formatting rule, the trace log, resources and TslcSameText.
 
-#include "Exceptions.h"
-#include "TclTk.h"
 #include "TestMessages.h"
-#include "TslcMsg.h"
-#include "TslcPlat.h"
-#include "TslcRsrc.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
+#include "tslc/TslcPlat.h"
+#include "tslc/TslcRsrc.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // and raising handlers, nesting, interpreter deletion and its place among a TTcl's children.
 
 #include "ComponentTestSupport.h"
+#include "TclIdent.h"
 #include "TclTraceBridge.h"
 #include "TestMessages.h"
 

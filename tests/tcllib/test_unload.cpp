@@ -3,7 +3,8 @@
 // handler, and components that outlive the library never call into it. Kept apart, and run
 // without the leak checker, because Tcl 8.6 itself leaks a block on every unload and reload.
 
-#include "Tslc.h"
+#include "TclChannelRecords.h"
+#include "tslc/Tslc.h"
 
 #include <gtest/gtest.h>
 

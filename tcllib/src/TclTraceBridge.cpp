@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "TTclTrace.h"
-#include "TclTk.h"
-#include "TslcMsg.h"
+#include "tslc/TTclTrace.h"
+#include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
 
 namespace tslc {
 

@@ -1,6 +1,6 @@
-#include "TextFormat.h"
+#include "tslc/TextFormat.h"
 
-#include "Exceptions.h"
+#include "tslc/Exceptions.h"
 
 #include <cstdio>
 

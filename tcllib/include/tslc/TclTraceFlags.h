@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "TSet.h"
+#include "tslc/TSet.h"
 
 namespace tslc {
 

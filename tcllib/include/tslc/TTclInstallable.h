@@ -6,7 +6,7 @@
 
 #include <tcl.h>
 
-#include "TTclComponent.h"
+#include "tslc/TTclComponent.h"
 
 namespace tslc {
 

@@ -1,4 +1,4 @@
-#include "TslcPlat.h"
+#include "tslc/TslcPlat.h"
 
 #include <cerrno>
 #include <chrono>

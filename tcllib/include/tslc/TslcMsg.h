@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "Exceptions.h"
-#include "TextFormat.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TextFormat.h"
 
 namespace tslc {
 

@@ -1,17 +1,17 @@
-#include "TTcl.h"
+#include "tslc/TTcl.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "BlankText.h"
 #include "EolConversion.h"
-#include "TTclChannel.h"
-#include "TTclInstallable.h"
 #include "TclBridge.h"
-#include "TclTk.h"
-#include "TextFormat.h"
-#include "TslcMsg.h"
-#include "TslcPlat.h"
+#include "tslc/TTclChannel.h"
+#include "tslc/TTclInstallable.h"
+#include "tslc/TclTk.h"
+#include "tslc/TextFormat.h"
+#include "tslc/TslcMsg.h"
+#include "tslc/TslcPlat.h"
 
 namespace tslc {
 

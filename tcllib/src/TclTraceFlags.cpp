@@ -1,10 +1,10 @@
-#include "TclTraceFlags.h"
+#include "tslc/TclTraceFlags.h"
 
 #include <array>
 
 #include <tcl.h>
 
-#include "TslcMsg.h"
+#include "tslc/TslcMsg.h"
 
 namespace tslc {
 

@@ -1,6 +1,6 @@
 #include "TclVersion.h"
 
-#include "Exceptions.h"
+#include "tslc/Exceptions.h"
 
 #include <charconv>
 #include <string>

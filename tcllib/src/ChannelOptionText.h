@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "TclChannelTypes.h"
+#include "tslc/TclChannelTypes.h"
 
 namespace tslc {
 

@@ -1,9 +1,9 @@
-#include "TclTk.h"
+#include "tslc/TclTk.h"
 
-#include "Exceptions.h"
 #include "TclVersion.h"
-#include "TslcMsg.h"
-#include "TslcPlat.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TslcMsg.h"
+#include "tslc/TslcPlat.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -36,7 +36,7 @@ struct TEntryDesc {
 const TEntryDesc Entries[] = {
 #define TSLC_DECLARED(field, symbol, kind) {#symbol, &Tcl.field, kind},
 #define TSLC_TYPED(field, symbol, type, kind) {#symbol, &Tcl.field, kind},
-#include "TclEntryList.h"
+#include "tslc/TclEntryList.h"
 #undef TSLC_DECLARED
 #undef TSLC_TYPED
 };

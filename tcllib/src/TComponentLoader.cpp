@@ -1,8 +1,8 @@
-#include "TComponentLoader.h"
+#include "tslc/TComponentLoader.h"
 
 #include <exception>
 
-#include "TComponent.h"
+#include "tslc/TComponent.h"
 
 namespace tslc {
 

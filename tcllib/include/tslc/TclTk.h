@@ -28,7 +28,7 @@ using TPopCallFrameProc = void (*)(Tcl_Interp* interp);
 struct TTclProcTable {
 #define TSLC_DECLARED(field, symbol, kind) decltype(&::symbol) field = nullptr;
 #define TSLC_TYPED(field, symbol, type, kind) type field = nullptr;
-#include "TclEntryList.h"
+#include "tslc/TclEntryList.h"
 #undef TSLC_DECLARED
 #undef TSLC_TYPED
 };

@@ -12,8 +12,8 @@
 
 #include <tcl.h>
 
-#include "TTclComponent.h"
-#include "TclChannelTypes.h"
+#include "tslc/TTclComponent.h"
+#include "tslc/TclChannelTypes.h"
 
 namespace tslc {
 

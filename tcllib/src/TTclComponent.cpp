@@ -1,8 +1,8 @@
-#include "TTclComponent.h"
+#include "tslc/TTclComponent.h"
 
 #include <algorithm>
 
-#include "TclTk.h"
+#include "tslc/TclTk.h"
 
 namespace tslc {
 

@@ -1,11 +1,11 @@
-#include "TTclTrace.h"
+#include "tslc/TTclTrace.h"
 
 #include <exception>
 
 #include "TclIdent.h"
-#include "TclTk.h"
 #include "TclTraceBridge.h"
-#include "TslcMsg.h"
+#include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
 
 namespace tslc {
 

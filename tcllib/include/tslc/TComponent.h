@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "TSet.h"
+#include "tslc/TSet.h"
 
 namespace tslc {
 

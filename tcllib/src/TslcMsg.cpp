@@ -1,6 +1,6 @@
-#include "TslcMsg.h"
+#include "tslc/TslcMsg.h"
 
-#include "TslcPlat.h"
+#include "tslc/TslcPlat.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -9,8 +9,8 @@
 
 #include <tcl.h>
 
-#include "TComponent.h"
-#include "TSet.h"
+#include "tslc/TComponent.h"
+#include "tslc/TSet.h"
 
 namespace tslc {
 

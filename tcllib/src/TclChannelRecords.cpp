@@ -1,8 +1,8 @@
 #include "TclChannelRecords.h"
 
 #include "TclBridge.h"
-#include "TclTk.h"
-#include "TslcPlat.h"
+#include "tslc/TclTk.h"
+#include "tslc/TslcPlat.h"
 
 namespace tslc {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The enumerations and the option set of the channel component.
 
-#include "TSet.h"
+#include "tslc/TSet.h"
 
 namespace tslc {
 

@@ -12,8 +12,8 @@
 
 #include <tcl.h>
 
-#include "TSet.h"
-#include "TTclComponent.h"
+#include "tslc/TSet.h"
+#include "tslc/TTclComponent.h"
 
 namespace tslc {
 

@@ -1,8 +1,8 @@
-#include "TslcRsrc.h"
+#include "tslc/TslcRsrc.h"
 
-#include "Exceptions.h"
-#include "TslcMsg.h"
-#include "TslcPlat.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TslcMsg.h"
+#include "tslc/TslcPlat.h"
 
 #include <cerrno>
 #include <dlfcn.h>

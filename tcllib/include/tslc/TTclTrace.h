@@ -9,9 +9,9 @@
 
 #include <tcl.h>
 
-#include "TTcl.h"
-#include "TTclInstallable.h"
-#include "TclTraceFlags.h"
+#include "tslc/TTcl.h"
+#include "tslc/TTclInstallable.h"
+#include "tslc/TclTraceFlags.h"
 
 namespace tslc {
 

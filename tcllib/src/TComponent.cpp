@@ -1,11 +1,11 @@
-#include "TComponent.h"
+#include "tslc/TComponent.h"
 
 #include <algorithm>
 
-#include "Exceptions.h"
-#include "TextFormat.h"
-#include "TslcMsg.h"
-#include "TslcPlat.h"
+#include "tslc/Exceptions.h"
+#include "tslc/TextFormat.h"
+#include "tslc/TslcMsg.h"
+#include "tslc/TslcPlat.h"
 
 namespace tslc {
 

@@ -1,15 +1,15 @@
-#include "TTclChannel.h"
+#include "tslc/TTclChannel.h"
 
 #include <algorithm>
 
 #include "BlankText.h"
 #include "ChannelOptionText.h"
-#include "TTcl.h"
 #include "TclBridge.h"
 #include "TclChannelRecords.h"
-#include "TclTk.h"
-#include "TslcMsg.h"
-#include "TslcPlat.h"
+#include "tslc/TTcl.h"
+#include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
+#include "tslc/TslcPlat.h"
 
 namespace tslc {
 

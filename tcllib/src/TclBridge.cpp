@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "TTcl.h"
-#include "TTclChannel.h"
 #include "TclChannelRecords.h"
-#include "TclTk.h"
-#include "TslcMsg.h"
+#include "tslc/TTcl.h"
+#include "tslc/TTclChannel.h"
+#include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
 
 namespace tslc {
 
