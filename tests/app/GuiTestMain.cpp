@@ -1,5 +1,6 @@
-// Window tests run offscreen under the program's own application object, so that exceptions
-// escaping event handlers reach its error box as they do in the program.
+// The main of every window test program. Window tests run offscreen under the program's own
+// application object, so that exceptions escaping event handlers reach its error box as they do
+// in the program.
 #include "QuilletApplication.h"
 
 #include <gtest/gtest.h>
@@ -9,5 +10,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TQuilletApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
+    // A death test's child starts the program afresh rather than forking a process that already
+    // runs Qt's and Tcl's threads, and it starts without the Tcl library that earlier tests loaded.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     return RUN_ALL_TESTS();
 }

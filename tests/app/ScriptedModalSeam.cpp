@@ -74,37 +74,41 @@ int TScriptedModalSeam::PendingAnswers() const {
                Prints.size() + Modals.size());
 }
 
-TScriptedModalSeam::TQuestion& TScriptedModalSeam::Record(TKind kind, bool answered) {
+TScriptedModalSeam::TQuestion& TScriptedModalSeam::Record(TKind kind, QWidget* parent,
+                                                          bool answered) {
     TQuestion question{};
     question.Kind = kind;
+    question.Parent = parent;
     question.Answered = answered;
     Questions.push_back(question);
     return Questions.back();
 }
 
-QString TScriptedModalSeam::AskFileName(TKind kind, std::deque<QString>& answers,
+QString TScriptedModalSeam::AskFileName(TKind kind, std::deque<QString>& answers, QWidget* parent,
                                         const QString& dir, const QString& filter) {
     const std::optional<QString> name = TakeFirst(answers);
-    TQuestion& q = Record(kind, name.has_value());
+    TQuestion& q = Record(kind, parent, name.has_value());
     q.Dir = dir;
     q.Filter = filter;
     return name.value_or(QString());
 }
 
-QString TScriptedModalSeam::GetOpenFileName(QWidget*, const QString& dir, const QString& filter) {
-    return AskFileName(TKind::OpenFile, OpenNames, dir, filter);
+QString TScriptedModalSeam::GetOpenFileName(QWidget* parent, const QString& dir,
+                                            const QString& filter) {
+    return AskFileName(TKind::OpenFile, OpenNames, parent, dir, filter);
 }
 
-QString TScriptedModalSeam::GetSaveFileName(QWidget*, const QString& dir, const QString& filter) {
-    return AskFileName(TKind::SaveFile, SaveNames, dir, filter);
+QString TScriptedModalSeam::GetSaveFileName(QWidget* parent, const QString& dir,
+                                            const QString& filter) {
+    return AskFileName(TKind::SaveFile, SaveNames, parent, dir, filter);
 }
 
-QMessageBox::StandardButton TScriptedModalSeam::MessageBox(QWidget*, QMessageBox::Icon icon,
+QMessageBox::StandardButton TScriptedModalSeam::MessageBox(QWidget* parent, QMessageBox::Icon icon,
                                                            const QString& caption,
                                                            const QString& text,
                                                            QMessageBox::StandardButtons buttons) {
     const std::optional<QMessageBox::StandardButton> button = TakeFirst(Buttons);
-    TQuestion& q = Record(TKind::Message, button.has_value());
+    TQuestion& q = Record(TKind::Message, parent, button.has_value());
     q.Icon = icon;
     q.Caption = caption;
     q.Text = text;
@@ -112,15 +116,15 @@ QMessageBox::StandardButton TScriptedModalSeam::MessageBox(QWidget*, QMessageBox
     return button.value_or(EscapeButton(buttons));
 }
 
-std::optional<QColor> TScriptedModalSeam::PickColor(QWidget*, const QColor&) {
+std::optional<QColor> TScriptedModalSeam::PickColor(QWidget* parent, const QColor& initial) {
     const std::optional<std::optional<QColor>> color = TakeFirst(Colors);
-    Record(TKind::Color, color.has_value());
+    Record(TKind::Color, parent, color.has_value()).Initial = initial;
     return color.value_or(std::nullopt);
 }
 
-bool TScriptedModalSeam::ConfirmPrint(QWidget*, QPrinter& printer) {
+bool TScriptedModalSeam::ConfirmPrint(QWidget* parent, QPrinter& printer) {
     const std::optional<TPrintAnswer> answer = TakeFirst(Prints);
-    TQuestion& q = Record(TKind::Print, answer.has_value());
+    TQuestion& q = Record(TKind::Print, parent, answer.has_value());
     q.DocName = printer.docName();
     if (!answer || !answer->Confirm)
         return false;
@@ -133,7 +137,9 @@ bool TScriptedModalSeam::ConfirmPrint(QWidget*, QPrinter& printer) {
 
 int TScriptedModalSeam::ExecModal(QDialog& dialog) {
     std::optional<TModalAnswer> answer = TakeFirst(Modals);
-    Record(TKind::Modal, answer.has_value());
+    TQuestion& q = Record(TKind::Modal, dialog.parentWidget(), answer.has_value());
+    q.Caption = dialog.windowTitle();
+    q.Window = &dialog;
     if (!answer)
         return QDialog::Rejected;
     if (answer->WhileShown) {

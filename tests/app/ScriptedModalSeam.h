@@ -7,6 +7,7 @@
 #include "ModalSeam.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -17,13 +18,16 @@ public:
 
     struct TQuestion {
         TKind Kind;
-        QString Caption; // message boxes
-        QString Text;    // message boxes
+        QPointer<QWidget> Parent; // the window the question was asked over
+        QString Caption;          // message boxes; modal windows: the window title
+        QString Text;             // message boxes
         QMessageBox::Icon Icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons Buttons; // message boxes
         QString Dir;                          // file dialogs
         QString Filter;                       // file dialogs
         QString DocName;                      // print dialog: the printer's job title
+        QColor Initial;                       // colour picker: the colour it opened on
+        QPointer<QDialog> Window;             // modal windows; null once the window is gone
         bool Answered = true;
     };
 
@@ -76,7 +80,7 @@ private:
     std::deque<TPrintAnswer> Prints;
     std::deque<TModalAnswer> Modals;
 
-    TQuestion& Record(TKind kind, bool answered);
-    QString AskFileName(TKind kind, std::deque<QString>& answers, const QString& dir,
-                        const QString& filter);
+    TQuestion& Record(TKind kind, QWidget* parent, bool answered);
+    QString AskFileName(TKind kind, std::deque<QString>& answers, QWidget* parent,
+                        const QString& dir, const QString& filter);
 };

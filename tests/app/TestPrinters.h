@@ -2,6 +2,7 @@
 // Readable GoogleTest output for Qt's text types (found through their global namespace).
 
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -19,4 +20,8 @@ inline void PrintTo(const QStringList& list, std::ostream* out) {
 
 inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
     *out << '"' << bytes.toStdString() << '"';
+}
+
+inline void PrintTo(const QColor& color, std::ostream* out) {
+    *out << color.name(QColor::HexArgb).toStdString();
 }
