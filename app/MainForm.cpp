@@ -3,6 +3,7 @@
 #include "AppTitle.h"
 #include "CommandGuard.h"
 #include "ErrorBox.h"
+#include "FindBar.h"
 #include "ModalSeam.h"
 #include "RichEdit.h"
 #include "TclHighlighter.h"
@@ -12,6 +13,11 @@
 #include "help/HelpViewer.h"
 #include "help/ManPageFile.h"
 #include "highlight/CommandWords.h"
+#include "settings/ColorSettings.h"
+#include "settings/IniFile.h"
+#include "tools/BraceMatch.h"
+#include "tools/RecentFiles.h"
+#include "tools/TextSearch.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,6 +25,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -26,8 +33,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 
 TMainForm* MainForm = nullptr;
@@ -39,6 +49,9 @@ const QString FileFilter = QStringLiteral("Tcl Files (*.tcl *.TCL);;All Files (*
 const QString CommandWordFile = QStringLiteral("cmds.dat");
 const QString HelpFile = QStringLiteral("tcl.hlp");
 constexpr int TextMargin = 6;
+constexpr int NoteMilliseconds = 5000;
+constexpr std::string_view EditorSection = "Editor";
+constexpr std::string_view LineNumbersKey = "ShowLineNumbers";
 
 // The message of a file that cannot be read, as the runtime's input/output error words it.
 QString InOutErrorText(const QFile& file) {
@@ -55,14 +68,18 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent)
     , EditorControl(new TRichEdit(this))
     , ProgramDir(QCoreApplication::applicationDirPath() + u'/')
-    , Arguments(arguments) {
+    , Arguments(arguments)
+    , SettingsFileName(ColorSettingsPath(QCoreApplication::applicationDirPath())) {
     CreateEditor();
     CreateActions();
+    CreateToolActions();
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    CreateFindBar();
     ConnectEditor();
     FormCreate();
+    ReadToolSettings();
 }
 
 TMainForm::~TMainForm() {
@@ -75,7 +92,13 @@ TMainForm::~TMainForm() {
 // --- construction ---------------------------------------------------------------------------
 
 void TMainForm::CreateEditor() {
-    setCentralWidget(EditorControl);
+    // The find bar shows under the text, inside the same client area.
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(EditorControl);
+    setCentralWidget(client);
     Highlighter = std::make_unique<TTclHighlighter>(
         WordIndex, [this] { return isVisible(); },
         [this] { return ColorSource ? ColorSource->HighlightColors() : THighlightColors{}; });
@@ -164,8 +187,42 @@ void TMainForm::CreateActions() {
                          {K(Qt::CTRL | Qt::Key_F1)});
 }
 
+// The everyday tools; their keys are none of the commands above.
+void TMainForm::CreateToolActions() {
+    using K = QKeySequence;
+    EditFindCmd = NewCommand("EditFindCmd", "&Find...", "Find text in the document",
+                             &TMainForm::EditFind, {K(Qt::CTRL | Qt::Key_F)});
+    EditFindNextCmd = NewCommand("EditFindNextCmd", "Find &Next", "Find the next occurrence",
+                                 &TMainForm::EditFindNext, {K(Qt::CTRL | Qt::Key_G)});
+    EditFindPreviousCmd =
+        NewCommand("EditFindPreviousCmd", "Find Pre&vious", "Find the previous occurrence",
+                   &TMainForm::EditFindPrevious, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_G)});
+    EditReplaceCmd = NewCommand("EditReplaceCmd", "&Replace...", "Replace text in the document",
+                                &TMainForm::EditReplace, {K(Qt::CTRL | Qt::Key_H)});
+    EditGoToLineCmd = NewCommand("EditGoToLineCmd", "&Go to Line...", "Move to a line by number",
+                                 &TMainForm::EditGoToLine, {K(Qt::CTRL | Qt::Key_L)});
+    ShowLineNumbers1 =
+        NewCommand("ShowLineNumbers1", "Show Line Numbers", {}, &TMainForm::ShowLineNumbers1Click);
+    ShowLineNumbers1->setCheckable(true);
+    ShowLineNumbers1->setChecked(false);
+}
+
+void TMainForm::CreateFindBar() {
+    Finder = new TFindBar(centralWidget());
+    Finder->hide();
+    centralWidget()->layout()->addWidget(Finder);
+    connect(Finder, &TFindBar::FindNextRequested, this, Guarded(this, &TMainForm::EditFindNext));
+    connect(Finder, &TFindBar::FindPreviousRequested, this,
+            Guarded(this, &TMainForm::EditFindPrevious));
+    connect(Finder, &TFindBar::ReplaceRequested, this, Guarded(this, &TMainForm::ReplaceCurrent));
+    connect(Finder, &TFindBar::ReplaceAllRequested, this,
+            Guarded(this, &TMainForm::ReplaceAllMatches));
+    connect(Finder, &TFindBar::CloseRequested, this, Guarded(this, &TMainForm::CloseFindBar));
+}
+
 void TMainForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
+    FileMenu = file;
     file->addAction(FileNewCmd);
     file->addAction(FileOpenCmd);
     file->addAction(FileSaveCmd);
@@ -174,6 +231,8 @@ void TMainForm::CreateMenus() {
     file->addAction(FilePrintCmd);
     file->addSeparator();
     file->addAction(FileExitCmd);
+    RecentSeparator = file->addSeparator();
+    RecentSeparator->setVisible(false);
 
     QMenu* edit = menuBar()->addMenu("&Edit");
     edit->addAction(EditUndoCmd);
@@ -181,6 +240,13 @@ void TMainForm::CreateMenus() {
     edit->addAction(EditCutCmd);
     edit->addAction(EditCopyCmd);
     edit->addAction(EditPasteCmd);
+    edit->addSeparator();
+    edit->addAction(EditFindCmd);
+    edit->addAction(EditFindNextCmd);
+    edit->addAction(EditFindPreviousCmd);
+    edit->addAction(EditReplaceCmd);
+    edit->addSeparator();
+    edit->addAction(EditGoToLineCmd);
 
     QMenu* options = menuBar()->addMenu("Options");
     options->addAction(Run1);
@@ -190,6 +256,8 @@ void TMainForm::CreateMenus() {
     options->addAction(ShowStatusbar1);
     options->addSeparator();
     options->addAction(Options2);
+    options->addSeparator();
+    options->addAction(ShowLineNumbers1);
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction(Help1);
@@ -239,6 +307,27 @@ void TMainForm::ConnectEditor() {
     connect(EditorControl, &TRichEdit::CopyAvailable, this, &TMainForm::UpdateEditCommands);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &TMainForm::UpdateEditCommands);
+    // The brace marks wait until the keystroke is done: it reports itself as a change and as a
+    // caret move, and typing should not wait for a background to be drawn.
+    BraceMarksTimer = new QTimer(this);
+    BraceMarksTimer->setSingleShot(true);
+    BraceMarksTimer->setInterval(0);
+    connect(BraceMarksTimer, &QTimer::timeout, this, &TMainForm::UpdateBraceMarks);
+    connect(EditorControl, &TRichEdit::SelectionChange, BraceMarksTimer,
+            qOverload<>(&QTimer::start));
+    connect(EditorControl, &TRichEdit::Changed, BraceMarksTimer, qOverload<>(&QTimer::start));
+
+    Watcher = new QFileSystemWatcher(this);
+    // A program that replaces the file (writes a new one and renames it over the old) sends
+    // several signals in a row; one question answers them all.
+    OutsideChangeTimer = new QTimer(this);
+    OutsideChangeTimer->setSingleShot(true);
+    OutsideChangeTimer->setInterval(50);
+    connect(Watcher, &QFileSystemWatcher::fileChanged, this, &TMainForm::OutsideChangeSignalled);
+    connect(Watcher, &QFileSystemWatcher::directoryChanged, this,
+            &TMainForm::OutsideChangeSignalled);
+    connect(OutsideChangeTimer, &QTimer::timeout, this,
+            [this] { RunCommand(this, [this] { CheckOutsideChange(); }); });
 }
 
 void TMainForm::FormCreate() {
@@ -416,6 +505,8 @@ void TMainForm::AutoIndentLine() {
 // --- files ----------------------------------------------------------------------------------
 
 bool TMainForm::LoadDocument(const QString& fileName) {
+    // Taken before reading: a change made while the file is read is then seen as one.
+    const TDiskStamp stamp = TDiskStamp::Take(fileName);
     TDocumentText document;
     QString error;
     if (!TDocumentFile::Read(fileName, document, error)) {
@@ -432,6 +523,10 @@ bool TMainForm::LoadDocument(const QString& fileName) {
     EditorControl->setFocus();
     EditorControl->SetModified(false);
     ShowModifiedState(false);
+    DiskStamp = stamp;
+    DeclinedStamp.reset();
+    WatchDocument();
+    RememberFile(fileName);
     return true;
 }
 
@@ -461,6 +556,9 @@ void TMainForm::FileNew() {
     SetDocumentName(Untitled);
     EditorControl->Clear();
     Encoding = TTextEncoding::Utf8;
+    DiskStamp = {};
+    DeclinedStamp.reset();
+    WatchDocument();
     EditorControl->SetModified(false);
     ShowModifiedState(false);
 }
@@ -486,6 +584,8 @@ bool TMainForm::FileSaveAs() {
 TMainForm::TSaveOutcome TMainForm::SaveDocument(bool reportFailure) {
     if (DocumentFileName == Untitled)
         return SaveDocumentAs(reportFailure);
+    if (!ConfirmSaveOverOutsideChange())
+        return TSaveOutcome::Cancelled;
     if (const TSaveOutcome written = WriteDocument(DocumentFileName, reportFailure);
         written != TSaveOutcome::Saved)
         return written;
@@ -508,6 +608,7 @@ TMainForm::TSaveOutcome TMainForm::SaveDocumentAs(bool reportFailure) {
         written != TSaveOutcome::Saved)
         return written;
     SetDocumentName(fileName);
+    WatchDocument();
     EditorControl->SetModified(false);
     ShowModifiedState(false);
     return TSaveOutcome::Saved;
@@ -532,6 +633,10 @@ TMainForm::TSaveOutcome TMainForm::WriteDocument(const QString& fileName, bool r
         return TSaveOutcome::Failed;
     }
     Encoding = document.Encoding;
+    // What is on disk now is the document's own text; the name is set by the caller.
+    DiskStamp = TDiskStamp::Take(fileName);
+    DeclinedStamp.reset();
+    RememberFile(fileName);
     return TSaveOutcome::Saved;
 }
 
@@ -626,4 +731,303 @@ void TMainForm::Action1Execute() {
     if (const std::optional<QString> keyword =
             HelpKeywordAt(EditorControl->LineText(caret.y()), caret.x()))
         Help().ShowKeyword(*keyword);
+}
+
+// --- find and replace ------------------------------------------------------------------------
+
+QColor TMainForm::BraceMatchColor() {
+    return QColor(0xC8, 0xE0, 0xFF);
+}
+
+QColor TMainForm::BraceMismatchColor() {
+    return QColor(0xFF, 0xB0, 0xB0);
+}
+
+void TMainForm::EditFind() {
+    // A selection within one line is what the user most likely wants to find.
+    const QString selected =
+        EditorControl->Text().mid(EditorControl->SelStart(), EditorControl->SelLength());
+    if (!selected.isEmpty() && !selected.contains(u'\n'))
+        Finder->SetPattern(selected);
+    Finder->Open(false);
+}
+
+void TMainForm::EditReplace() {
+    const QString selected =
+        EditorControl->Text().mid(EditorControl->SelStart(), EditorControl->SelLength());
+    if (!selected.isEmpty() && !selected.contains(u'\n'))
+        Finder->SetPattern(selected);
+    Finder->Open(true);
+}
+
+void TMainForm::EditFindNext() {
+    Search(false);
+}
+
+void TMainForm::EditFindPrevious() {
+    Search(true);
+}
+
+void TMainForm::CloseFindBar() {
+    Finder->hide();
+    EditorControl->setFocus();
+}
+
+void TMainForm::ReportSearch(const QString& note, bool error) {
+    Finder->ShowMessage(note, error);
+    if (note.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(note, NoteMilliseconds);
+}
+
+void TMainForm::Search(bool backward) {
+    if (Finder->Pattern().isEmpty()) {
+        EditFind();
+        return;
+    }
+    const TTextSearch search(Finder->Pattern(), Finder->Options());
+    if (!search.IsValid()) {
+        Finder->Open(Finder->ReplaceShown());
+        ReportSearch(search.ErrorText(), true);
+        return;
+    }
+    const QString text = EditorControl->Text();
+    const int start = EditorControl->SelStart();
+    const std::optional<TTextMatch> match =
+        backward ? search.FindPrevious(text, start)
+                 : search.FindNext(text, start + EditorControl->SelLength());
+    if (!match) {
+        ReportSearch(QStringLiteral("\"%1\" was not found.").arg(Finder->Pattern()));
+        return;
+    }
+    EditorControl->Select(match->Start, match->Length);
+    EditorControl->ShowCaret();
+    if (!match->Wrapped)
+        ReportSearch({});
+    else if (backward)
+        ReportSearch(QStringLiteral("Passed the start of the document; went on from the end."));
+    else
+        ReportSearch(QStringLiteral("Passed the end of the document; went on from the start."));
+}
+
+void TMainForm::ReplaceCurrent() {
+    const TTextSearch search(Finder->Pattern(), Finder->Options());
+    if (!search.IsValid()) {
+        ReportSearch(search.ErrorText(), true);
+        return;
+    }
+    if (EditorControl->ReadOnly())
+        return;
+    // Only a selection that is itself a match is replaced; otherwise Replace first finds one.
+    const QString text = EditorControl->Text();
+    const int start = EditorControl->SelStart();
+    const int length = EditorControl->SelLength();
+    if (search.IsMatchAt(text, start, length)) {
+        const QString with = search.Replacement(text, start, Finder->ReplacementText());
+        EditorControl->ReplaceRange(start, length, with);
+        EditorControl->SetCaret(start + int(with.size()));
+    }
+    Search(false);
+}
+
+void TMainForm::ReplaceAllMatches() {
+    const TTextSearch search(Finder->Pattern(), Finder->Options());
+    if (!search.IsValid()) {
+        ReportSearch(search.ErrorText(), true);
+        return;
+    }
+    if (EditorControl->ReadOnly())
+        return;
+    const TReplaceAllResult result =
+        search.ReplaceAll(EditorControl->Text(), Finder->ReplacementText());
+    if (result.Count > 0) {
+        // One undo step; lines without a match stay untouched, colours included.
+        EditorControl->ReplaceRanges(result.Edits);
+        // The caret goes after the last replacement, where the earlier ones have moved it.
+        int shift = 0;
+        for (const TTextEdit& edit : result.Edits)
+            shift += int(edit.Text.size()) - edit.Length;
+        const TTextEdit& last = result.Edits.back();
+        EditorControl->SetCaret(last.Start + last.Length + shift);
+        EditorControl->ShowCaret();
+    }
+    ReportSearch(result.Count == 1 ? QStringLiteral("Replaced 1 occurrence.")
+                                   : QStringLiteral("Replaced %1 occurrences.").arg(result.Count));
+}
+
+// --- go to line, line numbers, matching braces ----------------------------------------------
+
+void TMainForm::EditGoToLine() {
+    const int count = std::max(1, EditorControl->LineCount());
+    const int current = std::min(EditorControl->CaretPos().y() + 1, count);
+    const std::optional<int> line =
+        Modal().GetNumber(this, QStringLiteral("Go to Line"),
+                          QStringLiteral("Line number (1 - %1):").arg(count), current, 1, count);
+    if (line)
+        GoToLine(*line);
+}
+
+void TMainForm::GoToLine(int line) {
+    const int count = std::max(1, EditorControl->LineCount());
+    EditorControl->SetCaret(EditorControl->LineStart(std::clamp(line, 1, count) - 1));
+    EditorControl->ShowCaret();
+    EditorControl->setFocus();
+}
+
+void TMainForm::ShowLineNumbers1Click() {
+    EditorControl->SetLineNumbersVisible(ShowLineNumbers1->isChecked());
+    // A preference that cannot be stored only lasts until the program ends; that is no reason to
+    // interrupt the user.
+    TIniFile file(SettingsFileName);
+    file.WriteString(EditorSection, LineNumbersKey, ShowLineNumbers1->isChecked() ? "1" : "0");
+}
+
+void TMainForm::UpdateBraceMarks() {
+    const QPoint caret = EditorControl->CaretPos();
+    const TBraceMatch match =
+        MatchBraceAt([this](int line) { return EditorControl->LineText(line); },
+                     EditorControl->LineCount(), {caret.y(), caret.x()});
+    const auto offset = [this](TTextPoint point) {
+        return EditorControl->LineStart(point.Line) + point.Column;
+    };
+    switch (match.State) {
+    case TBraceState::None:
+        EditorControl->SetCharacterMarks({}, {});
+        break;
+    case TBraceState::Matched:
+        EditorControl->SetCharacterMarks({offset(match.Brace), offset(match.Partner)},
+                                         BraceMatchColor());
+        break;
+    case TBraceState::Unmatched:
+        EditorControl->SetCharacterMarks({offset(match.Brace)}, BraceMismatchColor());
+        break;
+    }
+}
+
+// --- settings and recent files ----------------------------------------------------------------
+
+void TMainForm::SetSettingsFile(const QString& fileName) {
+    SettingsFileName = fileName;
+    ReadToolSettings();
+}
+
+void TMainForm::ReadToolSettings() {
+    const TIniFile file(SettingsFileName);
+    const bool lineNumbers = file.ReadString(EditorSection, LineNumbersKey).value_or("0") == "1";
+    ShowLineNumbers1->setChecked(lineNumbers);
+    EditorControl->SetLineNumbersVisible(lineNumbers);
+    RecentList = ReadRecentFiles(file);
+    RebuildRecentMenu();
+}
+
+void TMainForm::RememberFile(const QString& fileName) {
+    SetRecentFiles(WithRecentFile(RecentList, QFileInfo(fileName).absoluteFilePath()));
+}
+
+void TMainForm::SetRecentFiles(const QStringList& list) {
+    RecentList = list;
+    RebuildRecentMenu();
+    // As with the line numbers: a list that cannot be stored still serves this run.
+    TIniFile file(SettingsFileName);
+    WriteRecentFiles(file, RecentList);
+}
+
+void TMainForm::RebuildRecentMenu() {
+    for (QAction* item : RecentItems) {
+        FileMenu->removeAction(item);
+        item->deleteLater();
+    }
+    RecentItems.clear();
+    for (int i = 0; i < RecentList.size(); ++i) {
+        auto* item = new QAction(RecentFileCaption(i, RecentList[i]), FileMenu);
+        item->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        item->setStatusTip(RecentList[i]);
+        connect(item, &QAction::triggered, this,
+                [this, i] { RunCommand(this, [this, i] { OpenRecentFile(i); }); });
+        FileMenu->addAction(item);
+        RecentItems.append(item);
+    }
+    RecentSeparator->setVisible(!RecentList.isEmpty());
+}
+
+void TMainForm::OpenRecentFile(int index) {
+    if (index < 0 || index >= RecentList.size())
+        return;
+    const QString fileName = RecentList[index];
+    if (!QFileInfo(fileName).isFile()) {
+        if (Modal().Question(this, QMessageBox::Question, QStringLiteral("Confirm"),
+                             QStringLiteral("%1 no longer exists. Remove it from the list of "
+                                            "recent files?")
+                                 .arg(fileName),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::Yes) == QMessageBox::Yes)
+            SetRecentFiles(WithoutRecentFile(RecentList, fileName));
+        return;
+    }
+    if (!QuerySaveChanges())
+        return;
+    if (LoadDocument(fileName))
+        EditorControl->SetReadOnly(false);
+}
+
+// --- changes made by other programs -----------------------------------------------------------
+
+void TMainForm::WatchDocument() {
+    if (const QStringList watched = Watcher->files() + Watcher->directories(); !watched.isEmpty())
+        Watcher->removePaths(watched);
+    if (DocumentFileName == Untitled)
+        return;
+    // The folder too: a file replaced by renaming another over it is no longer the file
+    // watched, and only the folder tells when the new one arrives.
+    const QFileInfo info(DocumentFileName);
+    Watcher->addPath(info.absolutePath());
+    if (info.isFile())
+        Watcher->addPath(info.absoluteFilePath());
+}
+
+void TMainForm::OutsideChangeSignalled() {
+    OutsideChangeTimer->start();
+}
+
+void TMainForm::CheckOutsideChange() {
+    if (DocumentFileName == Untitled || AskingAboutOutsideChange)
+        return;
+    const QFileInfo info(DocumentFileName);
+    if (info.isFile() && !Watcher->files().contains(info.absoluteFilePath()))
+        Watcher->addPath(info.absoluteFilePath());
+    // A removed file has nothing to reload; saving writes it again.
+    if (!info.isFile() || !DiskStamp.ChangedOnDisk(DocumentFileName))
+        return;
+    if (DeclinedStamp && !DeclinedStamp->ChangedOnDisk(DocumentFileName))
+        return;
+    const bool modified = EditorControl->Modified();
+    const QString text =
+        modified ? QStringLiteral("%1 has been changed by another program, and the text here has "
+                                  "unsaved changes. Reload the file and lose those changes?")
+                 : QStringLiteral("%1 has been changed by another program. Reload it?");
+    AskingAboutOutsideChange = true;
+    const QMessageBox::StandardButton answer = Modal().Question(
+        this, modified ? QMessageBox::Warning : QMessageBox::Question, QStringLiteral("Confirm"),
+        text.arg(DocumentFileName), QMessageBox::Yes | QMessageBox::No,
+        modified ? QMessageBox::No : QMessageBox::Yes);
+    AskingAboutOutsideChange = false;
+    if (answer != QMessageBox::Yes) {
+        DeclinedStamp = TDiskStamp::Take(DocumentFileName);
+        return;
+    }
+    const int line = EditorControl->CaretPos().y() + 1;
+    if (LoadDocument(DocumentFileName))
+        GoToLine(line);
+}
+
+bool TMainForm::ConfirmSaveOverOutsideChange() {
+    if (!QFileInfo(DocumentFileName).isFile() || !DiskStamp.ChangedOnDisk(DocumentFileName))
+        return true;
+    return Modal().Question(this, QMessageBox::Warning, QStringLiteral("Confirm"),
+                            QStringLiteral("%1 has been changed by another program since it was "
+                                           "opened or saved here. Save over it?")
+                                .arg(DocumentFileName),
+                            QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::No) == QMessageBox::Yes;
 }

@@ -5,6 +5,7 @@
 
 #include "Colors.h"
 #include "ToolbarImages.h"
+#include "document/DiskStamp.h"
 #include "document/TextFileCodec.h"
 #include "highlight/CommandWords.h"
 
@@ -13,11 +14,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
+class QMenu;
+class QTimer;
 class QToolBar;
 class QUrl;
+class TFindBar;
 class TRichEdit;
 class TTclHighlighter;
 class THelpSystem;
@@ -79,6 +85,33 @@ public:
     // Opens the first of the dropped files after the save question.
     void WMDropFiles(const QList<QUrl>& urls);
 
+    // Find and replace, go to line, line numbers.
+    void EditFind();
+    void EditReplace();
+    void EditFindNext();
+    void EditFindPrevious();
+    void EditGoToLine();
+    void ShowLineNumbers1Click();
+    TFindBar* FindBar() const { return Finder; }
+    // Moves the caret to the start of line (from 1; kept within the document) and shows it.
+    void GoToLine(int line);
+
+    // The settings file for line numbers and recent files, beside the program unless set here.
+    // Setting it reads both from the new file.
+    void SetSettingsFile(const QString& fileName);
+    const QStringList& RecentFiles() const { return RecentList; }
+    // Opens the recent file at index (from 0) after the save question; a file that no longer
+    // exists is offered for removal from the list.
+    void OpenRecentFile(int index);
+
+    // Asks whether to reload the document when another program changed its file. The file's
+    // watcher calls it; it is public so that a check can also be made on demand.
+    void CheckOutsideChange();
+
+    // The backgrounds of a brace and its partner beside the caret, and of a brace without one.
+    static QColor BraceMatchColor();
+    static QColor BraceMismatchColor();
+
 signals:
     // The window closed after its close question: the program ends.
     void Closed();
@@ -128,9 +161,34 @@ private:
     QAction* Help1 = nullptr;
     QAction* HelpAboutItem = nullptr;
     QAction* Action1 = nullptr;
+    QAction* EditFindCmd = nullptr;
+    QAction* EditFindNextCmd = nullptr;
+    QAction* EditFindPreviousCmd = nullptr;
+    QAction* EditReplaceCmd = nullptr;
+    QAction* EditGoToLineCmd = nullptr;
+    QAction* ShowLineNumbers1 = nullptr;
+
+    TFindBar* Finder = nullptr;
+    QMenu* FileMenu = nullptr;
+    QAction* RecentSeparator = nullptr;
+    QList<QAction*> RecentItems;
+    QStringList RecentList;
+    QString SettingsFileName;
+
+    QFileSystemWatcher* Watcher = nullptr;
+    QTimer* OutsideChangeTimer = nullptr;
+    QTimer* BraceMarksTimer = nullptr;
+    TDiskStamp DiskStamp;
+    // The state of the file on disk the user chose not to reload.
+    std::optional<TDiskStamp> DeclinedStamp;
+    bool AskingAboutOutsideChange = false;
+    // Where the brace marks were last worked out: caret line and column, and text revision.
+    std::tuple<int, int, int> BraceMarksFor{-1, -1, -1};
 
     void CreateEditor();
     void CreateActions();
+    void CreateToolActions();
+    void CreateFindBar();
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
@@ -152,6 +210,22 @@ private:
     void WordWrap1Click();
     void ShowToolbar1Click();
     void ShowStatusbar1Click();
+
+    void Search(bool backward);
+    void ReplaceCurrent();
+    void ReplaceAllMatches();
+    void ReportSearch(const QString& note, bool error = false);
+    void CloseFindBar();
+    void UpdateBraceMarks();
+
+    void ReadToolSettings();
+    void RememberFile(const QString& fileName);
+    void SetRecentFiles(const QStringList& list);
+    void RebuildRecentMenu();
+
+    void WatchDocument();
+    void OutsideChangeSignalled();
+    bool ConfirmSaveOverOutsideChange();
 
     bool AskToSaveChanges(bool reportSaveFailure);
     TSaveOutcome SaveDocument(bool reportFailure);

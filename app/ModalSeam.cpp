@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -26,6 +27,25 @@ public:
                                            QMessageBox::StandardButtons buttons) override {
         QMessageBox box(icon, caption, text, buttons, parent);
         return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    QMessageBox::StandardButton Question(QWidget* parent, QMessageBox::Icon icon,
+                                         const QString& caption, const QString& text,
+                                         QMessageBox::StandardButtons buttons,
+                                         QMessageBox::StandardButton defaultButton) override {
+        QMessageBox box(icon, caption, text, buttons, parent);
+        box.setDefaultButton(defaultButton);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    std::optional<int> GetNumber(QWidget* parent, const QString& caption, const QString& label,
+                                 int value, int minimum, int maximum) override {
+        bool ok = false;
+        const int number =
+            QInputDialog::getInt(parent, caption, label, value, minimum, maximum, 1, &ok);
+        if (!ok)
+            return std::nullopt;
+        return number;
     }
 
     std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) override {

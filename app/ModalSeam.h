@@ -26,6 +26,25 @@ public:
                                                    const QString& caption, const QString& text,
                                                    QMessageBox::StandardButtons buttons) = 0;
 
+    // A question whose answer on Enter is defaultButton. A seam that shows no box of its own asks
+    // it as a MessageBox.
+    virtual QMessageBox::StandardButton Question(QWidget* parent, QMessageBox::Icon icon,
+                                                 const QString& caption, const QString& text,
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton) {
+        (void)defaultButton;
+        return MessageBox(parent, icon, caption, text, buttons);
+    }
+
+    // A whole number from minimum to maximum, offered as value; nullopt when cancelled. A seam
+    // that shows no dialog of its own answers as a user who cancels.
+    virtual std::optional<int> GetNumber(QWidget* parent, const QString& caption,
+                                         const QString& label, int value, int minimum,
+                                         int maximum) {
+        (void)parent, (void)caption, (void)label, (void)value, (void)minimum, (void)maximum;
+        return std::nullopt;
+    }
+
     // The colour picker opened on initial; nullopt when cancelled.
     virtual std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) = 0;
 

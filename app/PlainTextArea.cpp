@@ -1,14 +1,104 @@
 #include "PlainTextArea.h"
 
 #include "BlockText.h"
+#include "LineNumberGutter.h"
 
 #include <QDragEnterEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTextBlock>
+#include <algorithm>
+
+namespace {
+
+constexpr int GutterPadding = 4;
+
+} // namespace
 
 TPlainTextArea::TPlainTextArea(QWidget* parent)
-    : QPlainTextEdit(parent) {}
+    : QPlainTextEdit(parent)
+    , Gutter(new TLineNumberGutter(this, [this](QPaintEvent* event) { PaintGutter(event); })) {
+    Gutter->hide();
+    // More lines may need a wider gutter; scrolling and edits move its numbers.
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] {
+        if (LineNumbersVisible())
+            UpdateMargins();
+    });
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+        if (!LineNumbersVisible())
+            return;
+        if (dy != 0)
+            Gutter->scroll(0, dy);
+        else
+            Gutter->update(0, rect.y(), Gutter->width(), rect.height());
+    });
+}
+
+void TPlainTextArea::SetTextMargins(int left, int right) {
+    LeftMargin = left;
+    RightMargin = right;
+    UpdateMargins();
+}
+
+void TPlainTextArea::SetLineNumbersVisible(bool visible) {
+    Gutter->setVisible(visible);
+    UpdateMargins();
+}
+
+bool TPlainTextArea::LineNumbersVisible() const {
+    return !Gutter->isHidden();
+}
+
+int TPlainTextArea::GutterWidth() const {
+    if (!LineNumbersVisible())
+        return 0;
+    const int digits = int(QString::number(std::max(1, blockCount())).size());
+    return GutterPadding * 2 + fontMetrics().horizontalAdvance(u'9') * std::max(digits, 3);
+}
+
+void TPlainTextArea::UpdateMargins() {
+    setViewportMargins(GutterWidth() + LeftMargin, 0, RightMargin, 0);
+    PlaceGutter();
+}
+
+void TPlainTextArea::PlaceGutter() {
+    const QRect area = contentsRect();
+    Gutter->setGeometry(area.left(), area.top(), GutterWidth(), viewport()->height());
+}
+
+void TPlainTextArea::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    PlaceGutter();
+}
+
+QList<QPair<int, int>> TPlainTextArea::VisibleLineNumbers() const {
+    QList<QPair<int, int>> numbers;
+    const int bottom = viewport()->height();
+    QTextBlock block = firstVisibleBlock();
+    while (block.isValid()) {
+        const QRectF box = blockBoundingGeometry(block).translated(contentOffset());
+        if (box.top() > bottom)
+            break;
+        if (block.isVisible())
+            numbers.append({block.blockNumber() + 1, int(box.top())});
+        block = block.next();
+    }
+    return numbers;
+}
+
+void TPlainTextArea::PaintGutter(QPaintEvent* event) {
+    QPainter painter(Gutter);
+    painter.fillRect(event->rect(), palette().color(QPalette::Button));
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.setFont(font());
+    const int lineHeight = fontMetrics().height();
+    const int width = Gutter->width() - GutterPadding;
+    for (const auto& [number, top] : VisibleLineNumbers())
+        painter.drawText(0, top, width, lineHeight, Qt::AlignRight, QString::number(number));
+}
 
 void TPlainTextArea::keyPressEvent(QKeyEvent* event) {
     PressedKeys.insert(event->key());

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QPlainTextEdit>
 #include <QSet>
 #include <functional>
+
+class TLineNumberGutter;
 
 // The text widget inside TRichEdit. It reports key releases and leaves dropped files to the
 // window under it.
@@ -14,10 +18,18 @@ public:
     // in a dialog that has just closed) is no keystroke of the editor's.
     std::function<void(int key, bool autoRepeat)> OnKeyUp;
 
-    // Keeps the text left and right pixels from the widget's sides.
-    void SetTextMargins(int left, int right) { setViewportMargins(left, 0, right, 0); }
+    // Keeps the text left and right pixels from the widget's sides (and from the line numbers,
+    // when they show).
+    void SetTextMargins(int left, int right);
+
+    // The line numbers beside the text: one a document line, however it wraps.
+    void SetLineNumbersVisible(bool visible);
+    bool LineNumbersVisible() const;
+    // Every shown document line as (number from 1, top of its first display line in pixels).
+    QList<QPair<int, int>> VisibleLineNumbers() const;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -29,4 +41,12 @@ protected:
 
 private:
     QSet<int> PressedKeys;
+    TLineNumberGutter* Gutter;
+    int LeftMargin = 0;
+    int RightMargin = 0;
+
+    int GutterWidth() const;
+    void UpdateMargins();
+    void PlaceGutter();
+    void PaintGutter(QPaintEvent* event);
 };

@@ -50,7 +50,8 @@ void TRichEdit::DocumentContentsChange(int position, int charsRemoved, int chars
     if (Recoloring || (charsRemoved == 0 && charsAdded == 0))
         return;
     RecolorLines(position, charsRemoved, charsAdded);
-    emit Changed();
+    if (!Batch)
+        emit Changed();
 }
 
 void TRichEdit::RecolorLines(int position, int charsRemoved, int charsAdded) {
@@ -99,6 +100,23 @@ int TRichEdit::LineFromOffset(int offset) const {
     return Document()->findBlock(offset).blockNumber();
 }
 
+std::function<QString(int)> TRichEdit::LineReader() const {
+    return [document = Document(), block = QTextBlock(), number = -1](int line) mutable {
+        if (number >= 0 && line == number + 1)
+            block = block.next();
+        else if (number >= 0 && line == number - 1)
+            block = block.previous();
+        else if (line != number)
+            block = document->findBlockByNumber(line);
+        number = line;
+        return FromBlockText(block.text());
+    };
+}
+
+int TRichEdit::Revision() const {
+    return Document()->revision();
+}
+
 QStringList TRichEdit::Lines() const {
     QStringList lines;
     const int count = LineCount();
@@ -135,6 +153,41 @@ void TRichEdit::ReplaceLine(int line, const QString& text) {
     cursor.insertText(ToBlockText(text));
 }
 
+QString TRichEdit::Text() const {
+    // The raw text keeps every character (plain text would turn no-break spaces into blanks);
+    // its paragraph separators are the line breaks, the real ones being held as stand-ins.
+    QString text = Document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return FromBlockText(text);
+}
+
+void TRichEdit::ReplaceRange(int start, int length, const QString& text) {
+    QTextCursor cursor(Document());
+    const int last = Document()->characterCount() - 1;
+    cursor.setPosition(std::clamp(start, 0, last));
+    cursor.setPosition(std::clamp(start + length, 0, last), QTextCursor::KeepAnchor);
+    cursor.insertText(ToBlockText(text));
+}
+
+void TRichEdit::ReplaceRanges(const std::vector<TTextEdit>& edits) {
+    if (edits.empty())
+        return;
+    QTextCursor cursor(Document());
+    const int last = Document()->characterCount() - 1;
+    Batch = true;
+    cursor.beginEditBlock();
+    // From the last to the first, so that the offsets of those still to come stay valid.
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
+        cursor.setPosition(std::clamp(edit->Start, 0, last));
+        cursor.setPosition(std::clamp(edit->Start + edit->Length, 0, last),
+                           QTextCursor::KeepAnchor);
+        cursor.insertText(ToBlockText(edit->Text));
+    }
+    cursor.endEditBlock();
+    Batch = false;
+    emit Changed();
+}
+
 int TRichEdit::SelStart() const {
     return Area->textCursor().selectionStart();
 }
@@ -159,6 +212,36 @@ QPoint TRichEdit::CaretPos() const {
 
 void TRichEdit::SetCaret(int offset) {
     Select(offset, 0);
+}
+
+void TRichEdit::ShowCaret() {
+    Area->ensureCursorVisible();
+}
+
+void TRichEdit::SetCharacterMarks(const QList<int>& offsets, const QColor& background) {
+    // Clearing no marks would still repaint the text.
+    if (offsets.isEmpty() && Area->extraSelections().isEmpty())
+        return;
+    QList<QTextEdit::ExtraSelection> marks;
+    const int last = Document()->characterCount() - 1;
+    for (int offset : offsets) {
+        if (offset < 0 || offset >= last)
+            continue;
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(Document());
+        mark.cursor.setPosition(offset);
+        mark.cursor.setPosition(offset + 1, QTextCursor::KeepAnchor);
+        mark.format.setBackground(background);
+        marks.append(mark);
+    }
+    Area->setExtraSelections(marks);
+}
+
+QList<QPair<int, QColor>> TRichEdit::CharacterMarks() const {
+    QList<QPair<int, QColor>> marks;
+    for (const QTextEdit::ExtraSelection& mark : Area->extraSelections())
+        marks.append({mark.cursor.selectionStart(), mark.format.background().color()});
+    return marks;
 }
 
 void TRichEdit::SetDefaultFont(const QFont& font) {
@@ -218,6 +301,18 @@ void TRichEdit::SetWordWrap(bool wrap) {
 
 void TRichEdit::SetTextMargins(int left, int right) {
     Area->SetTextMargins(left, right);
+}
+
+void TRichEdit::SetLineNumbersVisible(bool visible) {
+    Area->SetLineNumbersVisible(visible);
+}
+
+bool TRichEdit::LineNumbersVisible() const {
+    return Area->LineNumbersVisible();
+}
+
+QList<QPair<int, int>> TRichEdit::VisibleLineNumbers() const {
+    return Area->VisibleLineNumbers();
 }
 
 void TRichEdit::Undo() {

@@ -4,12 +4,17 @@
 // lines. Colours and styles are layout formats given by a highlighter: they are not part of the
 // text, so they add no undo step and never set the modified flag.
 
+#include <QColor>
 #include <QList>
+#include <QPair>
 #include <QPoint>
 #include <QStringList>
 #include <QTextLayout>
 #include <QWidget>
 #include <functional>
+#include <vector>
+
+#include "tools/TextEdit.h"
 
 class QPrinter;
 class QTextBlock;
@@ -27,12 +32,25 @@ public:
     int LineStart(int line) const;
     int LineFromOffset(int offset) const;
     QStringList Lines() const;
+    // LineText for scans: quickest when each line asked for is next to the one before. Valid
+    // while the text does not change.
+    std::function<QString(int)> LineReader() const;
+    // Changes with every edit of the text (never with colouring or marks).
+    int Revision() const;
     // Replaces the whole text (no undo step, not modified afterwards). An empty line after the
     // last one, which the caret can reach, follows only a final line break.
     void SetLines(const QStringList& lines, bool finalLineBreak = true);
     void Clear();
     // Replaces one line's text as one undoable edit.
     void ReplaceLine(int line, const QString& text);
+    // The whole text with its real characters, lines separated by '\n', offsets as SelStart's.
+    QString Text() const;
+    // Replaces [start, start + length) with text (which may hold line breaks) as one undoable
+    // edit; every line it touches is coloured again.
+    void ReplaceRange(int start, int length, const QString& text);
+    // Makes the edits (in order, not overlapping, offsets of the text before any of them) as one
+    // undoable edit, announced as one change.
+    void ReplaceRanges(const std::vector<TTextEdit>& edits);
 
     // Selection and caret; offsets count a line break as one character.
     int SelStart() const;
@@ -41,6 +59,13 @@ public:
     // The caret as (column, line), both from 0.
     QPoint CaretPos() const;
     void SetCaret(int offset);
+    // Scrolls the caret into view.
+    void ShowCaret();
+
+    // Marks single characters with a background (the brace beside the caret and its partner).
+    // A mark is no format of the text: no undo step, no modified flag. Empty clears the marks.
+    void SetCharacterMarks(const QList<int>& offsets, const QColor& background);
+    QList<QPair<int, QColor>> CharacterMarks() const;
 
     // Default text attributes and colours.
     void SetDefaultFont(const QFont& font);
@@ -64,6 +89,11 @@ public:
     void SetWordWrap(bool wrap);
     // Keeps the text left and right pixels from the control's sides.
     void SetTextMargins(int left, int right);
+    // Line numbers beside the text: document lines, not wrapped display lines.
+    void SetLineNumbersVisible(bool visible);
+    bool LineNumbersVisible() const;
+    // Every shown document line as (number from 1, top of its first display line in pixels).
+    QList<QPair<int, int>> VisibleLineNumbers() const;
 
     void Undo();
     bool CanUndo() const;
@@ -92,6 +122,7 @@ private:
     TLineFormatter Formatter;
     QList<QTextLayout::FormatRange> LineFormats;
     bool Recoloring = false;
+    bool Batch = false;
 
     QTextDocument* Document() const;
     void DocumentContentsChange(int position, int charsRemoved, int charsAdded);

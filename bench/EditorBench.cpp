@@ -3,17 +3,27 @@
 // Prints the figures; the targets are a load ratio of at most 2 and a median keystroke under
 // 1 ms. Then single long lines of many separators followed by a long run of blanks, a shape on
 // which a scan that trims each separator's rest anew grows with the square of the line's length.
+// Then the editor's tools on the same file: Find Next from the end (it wraps; target under
+// 10 ms), Replace All of 10,000 occurrences with its recolouring (target under 200 ms, one undo
+// step), and a keystroke with the line numbers shown and a brace beside the caret against one
+// without either (target: under 10 % more).
+#include "FindBar.h"
 #include "MainForm.h"
 #include "QuilletApplication.h"
 #include "RichEdit.h"
 #include "TclHighlighter.h"
 #include "highlight/CommandWords.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -237,6 +247,129 @@ void LongLineKeystrokeFigure(const QString& line, const QString& fileName) {
                 ms, LongLineRuns);
 }
 
+// A main window on the file, its settings kept in dir so that the program's own stay untouched.
+void OpenForm(TMainForm& form, const QString& fileName, const QString& dir) {
+    form.SetSettingsFile(QDir(dir).filePath("bench.ini"));
+    form.show();
+    QCoreApplication::processEvents();
+    form.LoadDocument(fileName);
+    QCoreApplication::processEvents();
+}
+
+void SetSearch(TMainForm& form, const QString& pattern, bool regular, const QString& with = {}) {
+    form.FindBar()->SetPattern(pattern);
+    form.FindBar()->findChild<QCheckBox*>("MatchCase")->setChecked(true);
+    form.FindBar()->findChild<QCheckBox*>("RegularExpression")->setChecked(regular);
+    form.FindBar()->findChild<QLineEdit*>("ReplaceText")->setText(with);
+}
+
+void FindFigure(const QString& fileName, const QString& dir) {
+    TMainForm form;
+    OpenForm(form, fileName, dir);
+    // Only in the first twenty lines: from the end the search passes the whole text and wraps.
+    SetSearch(form, QStringLiteral("process_0 "), false);
+    TRichEdit& editor = *form.Editor();
+    const int end = editor.LineStart(editor.LineCount() - 1);
+    const double ms = Median(Repeat(LoadRuns, [&] {
+        editor.SetCaret(end);
+        QElapsedTimer timer;
+        timer.start();
+        form.EditFindNext();
+        const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+        return editor.SelStart() < end ? elapsed : -1.0; // -1: not found, a broken figure
+    }));
+    std::printf("find next from the end (wraps): %6.2f ms (median of %d; target: under 10 ms)\n",
+                ms, LoadRuns);
+}
+
+void ReplaceAllFigure(const QString& fileName, const QString& dir) {
+    TMainForm form;
+    OpenForm(form, fileName, dir);
+    const QStringList before = form.Editor()->Lines();
+    SetSearch(form, QStringLiteral("result|counter|return"), true, QStringLiteral("value"));
+    QPushButton* replaceAll = form.FindBar()->findChild<QPushButton*>("ReplaceAllButton");
+    QElapsedTimer timer;
+    timer.start();
+    replaceAll->click();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    const QString note = form.FindBar()->Message();
+    form.EditUndo();
+    const bool oneStep = form.Editor()->Lines() == before && !form.Editor()->CanUndo();
+    form.Editor()->SetModified(false);
+    std::printf("replace all: %s in %.2f ms including recolouring (target: under 200 ms); "
+                "one undo step: %s\n",
+                note.toUtf8().constData(), ms, oneStep ? "yes" : "NO");
+}
+
+// Microseconds from key press to coloured line (and, with repaint, to the repainted window)
+// for a key typed at column of each line; every key is undone afterwards, untimed, so that each
+// pass meets the same text.
+std::vector<double> KeystrokeTimes(TMainForm& form, const std::vector<int>& lines, int column,
+                                   bool repaint) {
+    QWidget* area = form.Editor()->TextArea();
+    std::vector<double> times;
+    for (int line : lines) {
+        form.Editor()->SetCaret(form.Editor()->LineStart(line) + column);
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(area, 'x');
+        if (repaint)
+            QCoreApplication::processEvents();
+        times.push_back(double(timer.nsecsElapsed()) / 1e3);
+        form.EditUndo();
+    }
+    return times;
+}
+
+void ToolsKeystrokeFigure(const QString& fileName, const QString& dir) {
+    TMainForm form;
+    OpenForm(form, fileName, dir);
+    const QStringList text = form.Editor()->Lines();
+    // Lines that are a tab and a closing brace. A key typed before the tab has no brace beside
+    // the caret afterwards; one typed before the brace has, and its partner is looked for.
+    std::vector<int> lines;
+    for (int i = 0; i < text.size() && int(lines.size()) < 400; i += 7) {
+        if (text[i] == QStringLiteral("\t}"))
+            lines.push_back(i);
+    }
+    QAction* gutter = form.findChild<QAction*>("ShowLineNumbers1");
+    for (bool repaint : {false, true}) {
+        std::vector<double> plain;
+        std::vector<double> tools;
+        KeystrokeTimes(form, lines, 0, repaint); // warm-up
+        // Alternating passes, so that a change in the machine's load meets both alike.
+        for (int pass = 0; pass < 4; ++pass) {
+            const std::vector<double> p = KeystrokeTimes(form, lines, 0, repaint);
+            plain.insert(plain.end(), p.begin(), p.end());
+            gutter->trigger();
+            const std::vector<double> t = KeystrokeTimes(form, lines, 1, repaint);
+            tools.insert(tools.end(), t.begin(), t.end());
+            gutter->trigger();
+        }
+        const double plainMedian = Median(plain);
+        const double toolsMedian = Median(tools);
+        std::printf("keystroke%s: no gutter, no brace %7.1f us; gutter and a matched brace "
+                    "%7.1f us: %+5.1f %% (target: under 10 %%; medians of %d keys)\n",
+                    repaint ? " to repainted window (brace marks included)"
+                            : " to coloured line (brace marks follow when idle)",
+                    plainMedian, toolsMedian, 100.0 * (toolsMedian - plainMedian) / plainMedian,
+                    int(plain.size()));
+    }
+    form.Editor()->SetModified(false);
+    // The worst case: a brace with no partner makes the scan read to the end of the document.
+    form.Editor()->SetCaret(0);
+    QTest::keyClick(form.Editor()->TextArea(), '{');
+    QElapsedTimer timer;
+    timer.start();
+    form.Editor()->SetCaret(0);
+    form.Editor()->SetCaret(1);
+    QCoreApplication::processEvents(); // the marks are set once the editor is idle
+    std::printf("caret to an unmatched brace on line 1, its scan to the end and repaint: %.2f ms\n",
+                double(timer.nsecsElapsed()) / 1e6);
+    form.Editor()->SetModified(false);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -267,5 +400,9 @@ int main(int argc, char** argv) {
     const QString mebibyteLine = SeparatorsThenBlanks(262144, 1 << 20);
     LongLineFigure("1 MiB line         ", mebibyteLine, words);
     LongLineKeystrokeFigure(mebibyteLine, dir.filePath("long.tcl"));
+
+    FindFigure(fileName, dir.path());
+    ReplaceAllFigure(fileName, dir.path());
+    ToolsKeystrokeFigure(fileName, dir.path());
     return 0;
 }

@@ -59,3 +59,19 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
         return false;
     return ReplaceAll(Path, SetIniValue(*content, section, key, value));
 }
+
+std::vector<std::pair<std::string, std::string>>
+TIniFile::ReadSection(std::string_view section) const {
+    const auto content = ReadAll(Path);
+    if (!content)
+        return {};
+    return FindIniEntries(*content, section);
+}
+
+bool TIniFile::WriteSection(std::string_view section,
+                            const std::vector<std::pair<std::string, std::string>>& entries) {
+    const auto content = ReadAll(Path);
+    if (!content)
+        return false;
+    return ReplaceAll(Path, SetIniEntries(*content, section, entries));
+}

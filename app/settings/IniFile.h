@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class TIniFile {
 public:
@@ -22,6 +24,14 @@ public:
     // Sets key in section, leaving every other line as it was. False when the file could not
     // be read back or replaced; the file is then unchanged unless it had to be written in place.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+    // The entries of section in order; empty when it is missing or the file cannot be read.
+    std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
+
+    // Replaces every entry of section, leaving every line outside it as it was. False as for
+    // WriteString.
+    bool WriteSection(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& entries);
 
 private:
     QString Path;

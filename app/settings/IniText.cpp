@@ -204,3 +204,51 @@ std::string SetIniValue(std::string_view content, std::string_view section, std:
     out += Join(lines, insertAfter + 1, lines.size());
     return out;
 }
+
+std::vector<std::pair<std::string, std::string>> FindIniEntries(std::string_view content,
+                                                                std::string_view section) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    const std::vector<TIniLine> lines = SplitLines(content);
+    const auto span = FindSection(lines, section);
+    if (!span)
+        return entries;
+    for (std::size_t j = span->Header + 1; j < span->End; ++j)
+        if (const auto name = KeyName(lines[j].Text))
+            entries.emplace_back(std::string(*name), std::string(EntryValue(lines[j].Text)));
+    return entries;
+}
+
+std::string SetIniEntries(std::string_view content, std::string_view section,
+                          const std::vector<std::pair<std::string, std::string>>& entries) {
+    const std::vector<TIniLine> lines = SplitLines(content);
+    const std::string_view lineBreak = LineBreakOf(lines);
+    const auto span = FindSection(lines, section);
+    std::string block;
+    for (const auto& [key, value] : entries) {
+        block += Entry(key, value);
+        block += lineBreak;
+    }
+    if (!span) {
+        std::string out(content);
+        if (!lines.empty() && lines.back().Break.empty())
+            out += lineBreak;
+        out += '[';
+        out += section;
+        out += ']';
+        out += lineBreak;
+        return out + block;
+    }
+    std::string out = Join(lines, 0, span->Header);
+    out += lines[span->Header].Text;
+    out += lines[span->Header].Break.empty() ? lineBreak : lines[span->Header].Break;
+    out += block;
+    // What is not an entry (comments, blank lines) stays, in its order.
+    for (std::size_t j = span->Header + 1; j < span->End; ++j) {
+        if (KeyName(lines[j].Text))
+            continue;
+        out += lines[j].Text;
+        out += lines[j].Break;
+    }
+    out += Join(lines, span->End, lines.size());
+    return out;
+}

@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "InstallRecords.h"
 #include "TclChannelRecords.h"
+#include "tslc/CommandOwnership.h"
 #include "tslc/TTcl.h"
 #include "tslc/TTclChannel.h"
+#include "tslc/TTclCommand.h"
 #include "tslc/TclTk.h"
 #include "tslc/TslcMsg.h"
 
@@ -34,6 +37,10 @@ struct TBridgeAccess {
     static void InterpDeleted(TTclChannel& channel, Tcl_Interp* interp) {
         channel.InterpDeleted(interp);
     }
+    static void InterpDeleted(TTclCommand& command, Tcl_Interp* interp) {
+        command.InterpDeleted(interp);
+    }
+    static void ScriptDeleted(TTclInstallRec& rec) { rec.Owner->ScriptDeleted(&rec); }
     static void NamespaceDeleted(TTcl& tcl) { tcl.DoNamespaceDelete(); }
     static void ChannelClosed(TTclChannel& channel) { channel.ChannelClosedByTcl(); }
     static Tcl_Channel ChannelOf(const TTclChannel& channel) { return channel.FChannel; }
@@ -292,6 +299,64 @@ void TclInterpDeletedChannel(ClientData clientData, Tcl_Interp* interp) noexcept
     auto& channel = static_cast<TTclChannel&>(*target);
     TBridgeAccess::MarkInterpDeleted(channel);
     ReportingFailures([&] { TBridgeAccess::InterpDeleted(channel, interp); });
+}
+
+namespace {
+
+// Tcl calls a command procedure only while it is loaded, but the binding's table may already be
+// cleared while Tcl finalizes during an unload.
+bool TableLoaded() {
+    return Tcl.SetResult != nullptr;
+}
+
+// An exception that the command let through stops here: Tcl is never unwound by one.
+int RunCommand(ClientData clientData, Tcl_Interp* interp, int argc, bool objCall,
+               const void* const* argv) noexcept {
+    auto* command = static_cast<TTclCommand*>(clientData);
+    if (!command || !TableLoaded() || command->IsDestroying())
+        return TCL_OK;
+    const char* message = "Unknown exception";
+    std::string text;
+    try {
+        const int code = command->Execute(interp, argc, objCall, argv);
+        return code == CommandDestroyedMarker ? TCL_OK : code;
+    } catch (const std::exception& e) {
+        text = e.what();
+        message = text.c_str();
+    } catch (...) {
+    }
+    Tcl.SetResult(interp, const_cast<char*>(message), TCL_VOLATILE);
+    return TCL_ERROR;
+}
+
+} // namespace
+
+int TclCommandProc(ClientData clientData, Tcl_Interp* interp, int argc,
+                   const char* argv[]) noexcept {
+    return RunCommand(clientData, interp, argc, false, reinterpret_cast<const void* const*>(argv));
+}
+
+int TclObjCommandProc(ClientData clientData, Tcl_Interp* interp, int objc,
+                      Tcl_Obj* const objv[]) noexcept {
+    return RunCommand(clientData, interp, objc, true, reinterpret_cast<const void* const*>(objv));
+}
+
+// Tcl may hand back delete data that is no record any more: the record of a command whose
+// component let go of it while its interpreter was being deleted.
+void TclCommandDeleteProc(ClientData clientData) noexcept {
+    if (!clientData || !TclLoaded() || !IsLiveInstallRec(clientData))
+        return;
+    auto& rec = *static_cast<TTclInstallRec*>(clientData);
+    ReportingFailures([&] { TBridgeAccess::ScriptDeleted(rec); });
+}
+
+void TclInterpDeletedCommand(ClientData clientData, Tcl_Interp* interp) noexcept {
+    TTclComponent* target = TBridgeAccess::Redeem(clientData);
+    if (!target || !TclLoaded())
+        return;
+    auto& command = static_cast<TTclCommand&>(*target);
+    TBridgeAccess::MarkInterpDeleted(command);
+    ReportingFailures([&] { TBridgeAccess::InterpDeleted(command, interp); });
 }
 
 void TclNamespaceDeleteProc(ClientData clientData) noexcept {

@@ -13,6 +13,18 @@ namespace tslc {
 void TclInterpDeletedTcl(ClientData clientData, Tcl_Interp* interp) noexcept;
 void TclInterpDeletedChannel(ClientData clientData, Tcl_Interp* interp) noexcept;
 
+// The command procedures of a TTclCommand (client data: the component), string and object form.
+// They answer TCL_OK when the component is gone or destroyed itself during the call, and turn an
+// exception that the component let through into TCL_ERROR with its message as result.
+int TclCommandProc(ClientData clientData, Tcl_Interp* interp, int argc,
+                   const char* argv[]) noexcept;
+int TclObjCommandProc(ClientData clientData, Tcl_Interp* interp, int objc,
+                      Tcl_Obj* const objv[]) noexcept;
+// The one delete procedure of every command the library makes (client data: the command's
+// TTclInstallRec): IsTslcModProcs recognises the library's commands by it.
+void TclCommandDeleteProc(ClientData clientData) noexcept;
+void TclInterpDeletedCommand(ClientData clientData, Tcl_Interp* interp) noexcept;
+
 // The delete procedure of a namespace created by a TTcl (client data: its TBridgeTicket).
 void TclNamespaceDeleteProc(ClientData clientData) noexcept;
 

@@ -66,6 +66,9 @@ protected:
 
     TMainForm& Create(const QStringList& arguments = {}) {
         Form = std::make_unique<TMainForm>(arguments);
+        // Recent files and the line-number toggle go to a file of the test's own, not to the
+        // settings beside the test program that concurrent test runs share.
+        Form->SetSettingsFile(Path("quillet.ini"));
         MainForm = Form.get();
         Form->show();
         // Shortcuts reach an active window only.

@@ -53,6 +53,10 @@ void TScriptedModalSeam::AnswerPrint(bool confirm, const QString& pdfFile) {
     Prints.push_back({confirm, pdfFile});
 }
 
+void TScriptedModalSeam::AnswerNumber(std::optional<int> number) {
+    Numbers.push_back(number);
+}
+
 void TScriptedModalSeam::AnswerModal(int result, std::function<void(QDialog&)> whileShown) {
     Modals.push_back({result, std::move(whileShown)});
 }
@@ -71,7 +75,7 @@ int TScriptedModalSeam::UnansweredCount() const {
 
 int TScriptedModalSeam::PendingAnswers() const {
     return int(OpenNames.size() + SaveNames.size() + Buttons.size() + Colors.size() +
-               Prints.size() + Modals.size());
+               Prints.size() + Modals.size() + Numbers.size());
 }
 
 TScriptedModalSeam::TQuestion& TScriptedModalSeam::Record(TKind kind, QWidget* parent,
@@ -114,6 +118,28 @@ QMessageBox::StandardButton TScriptedModalSeam::MessageBox(QWidget* parent, QMes
     q.Text = text;
     q.Buttons = buttons;
     return button.value_or(EscapeButton(buttons));
+}
+
+QMessageBox::StandardButton
+TScriptedModalSeam::Question(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                             const QString& text, QMessageBox::StandardButtons buttons,
+                             QMessageBox::StandardButton defaultButton) {
+    const QMessageBox::StandardButton answer = MessageBox(parent, icon, caption, text, buttons);
+    Questions.back().DefaultButton = defaultButton;
+    return answer;
+}
+
+std::optional<int> TScriptedModalSeam::GetNumber(QWidget* parent, const QString& caption,
+                                                 const QString& label, int value, int minimum,
+                                                 int maximum) {
+    const std::optional<std::optional<int>> number = TakeFirst(Numbers);
+    TQuestion& q = Record(TKind::Number, parent, number.has_value());
+    q.Caption = caption;
+    q.Text = label;
+    q.Value = value;
+    q.Minimum = minimum;
+    q.Maximum = maximum;
+    return number.value_or(std::nullopt);
 }
 
 std::optional<QColor> TScriptedModalSeam::PickColor(QWidget* parent, const QColor& initial) {

@@ -14,7 +14,7 @@
 
 class TScriptedModalSeam : public TModalSeam {
 public:
-    enum class TKind { OpenFile, SaveFile, Message, Color, Print, Modal };
+    enum class TKind { OpenFile, SaveFile, Message, Color, Print, Modal, Number };
 
     struct TQuestion {
         TKind Kind;
@@ -28,6 +28,10 @@ public:
         QString DocName;                      // print dialog: the printer's job title
         QColor Initial;                       // colour picker: the colour it opened on
         QPointer<QDialog> Window;             // modal windows; null once the window is gone
+        QMessageBox::StandardButton DefaultButton = QMessageBox::NoButton; // questions
+        int Minimum = 0;                                                   // number questions
+        int Maximum = 0;                                                   // number questions
+        int Value = 0; // number questions: the number offered
         bool Answered = true;
     };
 
@@ -44,6 +48,8 @@ public:
     void AnswerColor(std::optional<QColor> color);
     // Confirms or cancels the print dialog; a confirmed one prints to pdfFile when given.
     void AnswerPrint(bool confirm, const QString& pdfFile = {});
+    // Answers a number question; nullopt cancels it.
+    void AnswerNumber(std::optional<int> number);
     // Answers a modal window with result; whileShown runs first, with the window shown.
     void AnswerModal(int result, std::function<void(QDialog&)> whileShown = {});
 
@@ -58,6 +64,12 @@ public:
     QMessageBox::StandardButton MessageBox(QWidget* parent, QMessageBox::Icon icon,
                                            const QString& caption, const QString& text,
                                            QMessageBox::StandardButtons buttons) override;
+    QMessageBox::StandardButton Question(QWidget* parent, QMessageBox::Icon icon,
+                                         const QString& caption, const QString& text,
+                                         QMessageBox::StandardButtons buttons,
+                                         QMessageBox::StandardButton defaultButton) override;
+    std::optional<int> GetNumber(QWidget* parent, const QString& caption, const QString& label,
+                                 int value, int minimum, int maximum) override;
     std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) override;
     bool ConfirmPrint(QWidget* parent, QPrinter& printer) override;
     int ExecModal(QDialog& dialog) override;
@@ -79,6 +91,7 @@ private:
     std::deque<std::optional<QColor>> Colors;
     std::deque<TPrintAnswer> Prints;
     std::deque<TModalAnswer> Modals;
+    std::deque<std::optional<int>> Numbers;
 
     TQuestion& Record(TKind kind, QWidget* parent, bool answered);
     QString AskFileName(TKind kind, std::deque<QString>& answers, QWidget* parent,

@@ -87,6 +87,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(WorkDir.IsCurrent());
         Main = std::make_unique<TMainForm>();
+        Main->SetSettingsFile(WorkDir.FilePath("quillet.ini")); // not the shared one
         MainForm = Main.get();
         Run = std::make_unique<TRunForm>(Main.get());
         RunForm = Run.get();

@@ -126,3 +126,9 @@ TSLC_TYPED(RegExec, TclRegExec, TRegExecProc, tkOptional)
 TSLC_TYPED(RegError, TclRegError, TRegErrorProc, tkRequired)
 TSLC_TYPED(GetRegError, TclGetRegError, TGetRegErrorProc, tkOptional)
 TSLC_DECLARED(RegExpRange, Tcl_RegExpRange, tkRequired)
+/* Since Tcl 8.4: a command found by its token, whatever name a script has given it since. */
+TSLC_DECLARED(GetCommandInfoFromToken, Tcl_GetCommandInfoFromToken, tkOptional)
+TSLC_DECLARED(SetCommandInfoFromToken, Tcl_SetCommandInfoFromToken, tkOptional)
+/* The object result: a command's result without Tcl's string result buffer. */
+TSLC_DECLARED(GetObjResult, Tcl_GetObjResult, tkOptional)
+TSLC_DECLARED(SetObjResult, Tcl_SetObjResult, tkOptional)

@@ -3,14 +3,20 @@
 // internals (bridge procedures, channel records, text helpers) live in private headers beside its
 // sources, out of a host's reach.
 
+#include "tslc/CommandOwnership.h"
 #include "tslc/Exceptions.h"
 #include "tslc/TComponent.h"
 #include "tslc/TComponentLoader.h"
 #include "tslc/TSet.h"
 #include "tslc/TTcl.h"
 #include "tslc/TTclChannel.h"
+#include "tslc/TTclCmdParam.h"
+#include "tslc/TTclCmdSwitch.h"
+#include "tslc/TTclCmdTypes.h"
+#include "tslc/TTclCommand.h"
 #include "tslc/TTclComponent.h"
 #include "tslc/TTclInstallable.h"
+#include "tslc/TTclRenameCommand.h"
 #include "tslc/TTclTrace.h"
 #include "tslc/TclChannelTypes.h"
 #include "tslc/TclTk.h"
