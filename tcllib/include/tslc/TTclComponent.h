@@ -86,6 +86,7 @@ protected:
 
 private:
     friend struct TBridgeAccess;
+    friend struct TTraceBridgeAccess;
 
     void MarkGuards();
     void ForgetTicket(TBridgeTicket* ticket);
