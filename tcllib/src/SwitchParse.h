@@ -83,9 +83,10 @@ struct TSwitchParseOutput {
 };
 
 // Splits input.Words[1..] into out.Args and out.Hits and fills states (one per declared switch,
-// in the same order, reset by the caller beforehand; states.size() == input.Switches.size()). Raises ETclError "Invalid switch %s for command %s",
-// "Duplicate switch %s for command %s" or "%s switch requires %d relative parameter(s)" at the
-// word where the fault is found; out then holds what was parsed up to it.
+// in the same order, reset by the caller beforehand; states.size() == input.Switches.size()).
+// Raises ETclError "Invalid switch %s for command %s", "Duplicate switch %s for command %s" or "%s
+// switch requires %d relative parameter(s)" at the word where the fault is found; out then holds
+// what was parsed up to it.
 void ParseSwitchWords(const TSwitchParseInput& input, std::span<TSwitchCallState* const> states,
                       TSwitchParseOutput& out);
 

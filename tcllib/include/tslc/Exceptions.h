@@ -6,8 +6,8 @@
 
 namespace tslc {
 
-// The base type of every exception the library raises (the Tcl library's own load failures are
-// raised as this type itself).
+/// The base type of every exception the library raises (the Tcl library's own load failures are
+/// raised as this type itself).
 class Exception : public std::runtime_error {
 public:
     explicit Exception(const std::string& message)
@@ -15,19 +15,19 @@ public:
     std::string Message() const { return what(); }
 };
 
-// A failure of a component, with a text from the library's message table.
+/// A failure of a component, with a text from the library's message table.
 class ETclError : public Exception {
 public:
     using Exception::Exception;
 };
 
-// An input/output failure of the runtime (resources, files).
+/// An input/output failure of the runtime (resources, files).
 class EInOutError : public Exception {
 public:
     using Exception::Exception;
 };
 
-// A text that does not convert, or a format that does not fit its arguments.
+/// A text that does not convert, or a format that does not fit its arguments.
 class EConvertError : public Exception {
 public:
     using Exception::Exception;

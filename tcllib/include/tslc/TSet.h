@@ -8,6 +8,7 @@
 
 namespace tslc {
 
+/// A set of values of a plain enumeration whose values are bit numbers 0 to 31.
 template <typename E>
 class TSet {
 public:

@@ -10,9 +10,9 @@
 
 namespace tslc {
 
-// The one recursive lock of the library. Start-up counts are kept so that every part of the
-// library that needs the lock for its own lifetime says so; the mutex itself is never destroyed,
-// because Tcl may still call into the library while the process exits.
+/// The one recursive lock of the library. Start-up counts are kept so that every part of the
+/// library that needs the lock for its own lifetime says so; the mutex itself is never destroyed,
+/// because Tcl may still call into the library while the process exits.
 class TLibraryLock {
 public:
     void Enter() { Mutex.lock(); }
@@ -30,26 +30,26 @@ private:
 
 TLibraryLock& LibraryLock();
 
-// RAII holder of LibraryLock for one scope.
+/// RAII holder of LibraryLock for one scope.
 using TLibraryLockGuard = std::lock_guard<TLibraryLock>;
 
 void* TslcAlloc(std::size_t size);
 void TslcFree(void* block);
 
-// Full path of the running executable.
+/// Full path of the running executable.
 std::string TslcProgramPath();
-// The directory of the running executable, with its trailing separator.
+/// The directory of the running executable, with its trailing separator.
 std::string TslcProgramDir();
 
-// The error code of a dlopen of name that just failed: errno when dlopen left one, else the
-// reason the file cannot be opened (ENOENT for a bare name the search did not find), else ENOEXEC
-// for a file that exists but is no loadable module.
+/// The error code of a dlopen of name that just failed: errno when dlopen left one, else the
+/// reason the file cannot be opened (ENOENT for a bare name the search did not find), else ENOEXEC
+/// for a file that exists but is no loadable module.
 int DlopenFailureCode(const std::string& name);
 
-// Millisecond tick counter; 32 bits, wraps.
+/// Millisecond tick counter; 32 bits, wraps.
 std::uint32_t TslcTickCount();
 
-// Equal length and equal characters after mapping a-z onto A-Z; no other character is folded.
+/// Equal length and equal characters after mapping a-z onto A-Z; no other character is folded.
 bool TslcSameText(std::string_view a, std::string_view b);
 
 } // namespace tslc
