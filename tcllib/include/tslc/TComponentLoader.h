@@ -14,6 +14,7 @@ class TComponent;
 /// Marks a component tree as loading while the host sets stored properties; Finish runs Loaded().
 class TComponentLoader {
 public:
+    /// Marks root and the components it owns as loading and reading.
     explicit TComponentLoader(TComponent& root);
     /// A loader dropped without Finish clears the flags it set without running Loaded().
     ~TComponentLoader();

@@ -34,7 +34,9 @@ class TTclComponent;
 /// it lets go; the ticket is freed by the bridge when Tcl makes the call, or by the component when
 /// Tcl is known never to make it.
 struct TBridgeTicket {
+    /// The component to call; null once it has let go.
     TTclComponent* Target;
+    /// The interpreter the callback was registered with.
     Tcl_Interp* Interp;
     Tcl_InterpDeleteProc* WatchProc; ///< null for a namespace ticket
 };
@@ -42,6 +44,7 @@ struct TBridgeTicket {
 /// Base of every library component: survives calls from Tcl after deletion or destruction.
 class TTclComponent : public TComponent {
 public:
+    /// The owner, if any, frees the component with itself (see TComponent).
     explicit TTclComponent(TComponent* owner = nullptr);
     ~TTclComponent() override;
 
@@ -53,10 +56,12 @@ public:
     /// nest; destroying the component marks every guard on it.
     class TDestroyGuard {
     public:
+        /// Guards component until the guard leaves the scope.
         explicit TDestroyGuard(TTclComponent& component);
         ~TDestroyGuard();
         TDestroyGuard(const TDestroyGuard&) = delete;
         TDestroyGuard& operator=(const TDestroyGuard&) = delete;
+        /// True once the guarded component has been destroyed.
         bool Destroyed() const { return FDestroyed; }
 
     private:
@@ -84,6 +89,7 @@ protected:
     /// Frees a ticket that Tcl refused (the namespace was not created).
     void CancelTicket(TBridgeTicket* ticket);
 
+    /// Sets flag; the flags are never cleared.
     void SetStateFlag(TTclStateFlag flag) { FStateFlags.Include(flag); }
 
 private:

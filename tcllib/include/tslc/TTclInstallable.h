@@ -15,6 +15,7 @@ class TTcl;
 /// Base of the children a TTcl installs into every interpreter it serves (commands, traces).
 class TTclInstallable : public TTclComponent {
 public:
+    /// The owner, if any, frees the component with itself (see TComponent).
     using TTclComponent::TTclComponent;
 
     /// Installs the child into interp: 0 on success, else non-zero with the message in interp's

@@ -11,6 +11,7 @@ namespace tslc {
 /// Stands in for Tcl's "rename" so that command components follow a renamed command.
 class TTclRenameCommand : public TTclCommand {
 public:
+    /// The owner, if any, frees the component with itself (see TComponent).
     using TTclCommand::TTclCommand;
 
     /// Puts the hook in place of interp's "rename" unless it is there already or interp has no

@@ -15,12 +15,19 @@ namespace tslc {
 /// because Tcl may still call into the library while the process exits.
 class TLibraryLock {
 public:
+    /// Takes the lock; a thread that holds it may take it again, and each Enter needs a Leave.
     void Enter() { Mutex.lock(); }
+    /// Gives back one Enter.
     void Leave() { Mutex.unlock(); }
+    /// Enter under the name std::lock_guard needs.
     void lock() { Enter(); }
+    /// Leave under the name std::lock_guard needs.
     void unlock() { Leave(); }
+    /// Counts one more part of the library that needs the lock for its own lifetime.
     void AddStartup();
+    /// Counts one such part less (never below zero).
     void ReleaseStartup();
+    /// The number of parts counted by AddStartup and not yet released.
     int StartupCount() const;
 
 private:
