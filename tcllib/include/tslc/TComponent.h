@@ -14,18 +14,21 @@
 
 namespace tslc {
 
+/// The state flags of a component.
 enum TComponentStateFlag { csLoading, csReading, csDesigning, csDestroying };
 using TComponentState = TSet<TComponentStateFlag>;
 
+/// What Notification reports: a component being inserted or removed.
 enum TOperation { opInsert, opRemove };
 
 class TComponent;
 using TNotifyEvent = std::function<void(TComponent* sender)>;
 using TGetChildProc = std::function<void(TComponent* child)>;
 
+/// Base of the component framework: owned children, name, tag, state flags, free notification.
 class TComponent {
 public:
-    // The owner, if any, takes the component into its list and frees it when it is destroyed.
+    /// The owner, if any, takes the component into its list and frees it when it is destroyed.
     explicit TComponent(TComponent* owner = nullptr);
     virtual ~TComponent();
     TComponent(const TComponent&) = delete;
@@ -40,46 +43,46 @@ public:
     TComponentState ComponentState() const { return FState; }
     bool IsDestroying() const { return FState.Contains(csDestroying); }
     bool IsDesigning() const { return FState.Contains(csDesigning); }
-    // Marks the component, and with includeOwned those it owns, as used at design time.
+    /// Marks the component, and with includeOwned those it owns, as used at design time.
     void SetDesigning(bool designing, bool includeOwned = true);
 
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-    // Raises Exception "List index out of bounds (%d)" for an index outside the list.
+    /// Raises Exception "List index out of bounds (%d)" for an index outside the list.
     TComponent* Components(int index) const;
     int IndexOfComponent(const TComponent* component) const;
-    // The owned component with this name (ASCII letters compared without case), or null.
+    /// The owned component with this name (ASCII letters compared without case), or null.
     TComponent* FindComponent(std::string_view name) const;
 
-    // Takes component from its current owner, if any, into this one's list.
+    /// Takes component from its current owner, if any, into this one's list.
     void InsertComponent(TComponent* component);
-    // Gives component up without freeing it.
+    /// Gives component up without freeing it.
     void RemoveComponent(TComponent* component);
 
-    // Links this component and component so that whichever is destroyed first tells the other
-    // through Notification(itself, opRemove).
+    /// Links this component and component so that whichever is destroyed first tells the other
+    /// through Notification(itself, opRemove).
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);
 
-    // Calls proc for each child that the component nests inside itself (none by default).
+    /// Calls proc for each child that the component nests inside itself (none by default).
     virtual void GetChildren(const TGetChildProc& proc, TComponent* root);
 
-    // Runs once the host has set the stored properties (see TComponentLoader); clears csLoading.
+    /// Runs once the host has set the stored properties (see TComponentLoader); clears csLoading.
     virtual void Loaded();
 
-    // Frees the owned components, last first, after announcing this component's own removal. A
-    // host whose components' handlers are bound to its own members calls this first in its
-    // destructor, so that those handlers never run on a half-destroyed host.
+    /// Frees the owned components, last first, after announcing this component's own removal. A
+    /// host whose components' handlers are bound to its own members calls this first in its
+    /// destructor, so that those handlers never run on a half-destroyed host.
     void DestroyComponents();
 
 protected:
-    // Another component is being inserted into or removed from this one's owner, or a component
-    // linked by FreeNotification is going away. The base passes it on to the owned components.
+    /// Another component is being inserted into or removed from this one's owner, or a component
+    /// linked by FreeNotification is going away. The base passes it on to the owned components.
     virtual void Notification(TComponent* component, TOperation operation);
 
-    // The pre-destruction step: sets csDestroying on this component and those it owns, then tells
-    // the linked components and the owner's components that this one is going away. Every
-    // component class calls it first in its destructor, while the object is still whole; it does
-    // its work once.
+    /// The pre-destruction step: sets csDestroying on this component and those it owns, then tells
+    /// the linked components and the owner's components that this one is going away. Every
+    /// component class calls it first in its destructor, while the object is still whole; it does
+    /// its work once.
     void Destroying();
 
 private:

@@ -11,16 +11,18 @@ namespace tslc {
 
 class TComponent;
 
+/// Marks a component tree as loading while the host sets stored properties; Finish runs Loaded().
 class TComponentLoader {
 public:
+    /// Marks root and the components it owns as loading and reading.
     explicit TComponentLoader(TComponent& root);
-    // A loader dropped without Finish clears the flags it set without running Loaded().
+    /// A loader dropped without Finish clears the flags it set without running Loaded().
     ~TComponentLoader();
     TComponentLoader(const TComponentLoader&) = delete;
     TComponentLoader& operator=(const TComponentLoader&) = delete;
 
-    // Runs Loaded() on every marked component that still belongs to the root, even when an
-    // earlier one raised, so that none is left loading; the first exception is then re-raised.
+    /// Runs Loaded() on every marked component that still belongs to the root, even when an
+    /// earlier one raised, so that none is left loading; the first exception is then re-raised.
     void Finish();
 
 private:

@@ -8,37 +8,46 @@
 
 namespace tslc {
 
+/// A set of values of a plain enumeration whose values are bit numbers 0 to 31.
 template <typename E>
 class TSet {
 public:
     constexpr TSet() = default;
+    /// The set of the listed values.
     constexpr TSet(std::initializer_list<E> values) {
         for (E value : values)
             FBits |= Bit(value);
     }
 
+    /// The set whose stored bits are bits (bit n for the value n).
     static constexpr TSet FromBits(std::uint32_t bits) {
         TSet set;
         set.FBits = bits;
         return set;
     }
+    /// The stored bits (bit n for the value n).
     constexpr std::uint32_t Bits() const { return FBits; }
 
     constexpr bool Contains(E value) const { return (FBits & Bit(value)) != 0; }
     constexpr bool Empty() const { return FBits == 0; }
 
+    /// Adds value; returns the set for chaining.
     constexpr TSet& Include(E value) {
         FBits |= Bit(value);
         return *this;
     }
+    /// Removes value; returns the set for chaining.
     constexpr TSet& Exclude(E value) {
         FBits &= ~Bit(value);
         return *this;
     }
 
     friend constexpr bool operator==(TSet a, TSet b) { return a.FBits == b.FBits; }
+    /// Union.
     friend constexpr TSet operator+(TSet a, TSet b) { return FromBits(a.FBits | b.FBits); }
+    /// Difference: the values of a that are not in b.
     friend constexpr TSet operator-(TSet a, TSet b) { return FromBits(a.FBits & ~b.FBits); }
+    /// Intersection.
     friend constexpr TSet operator*(TSet a, TSet b) { return FromBits(a.FBits & b.FBits); }
 
 private:

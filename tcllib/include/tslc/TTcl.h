@@ -21,13 +21,14 @@ class TTcl;
 class TTclChannel;
 class TTclInstallable;
 
+/// How a TTcl prepares its interpreter and evaluates scripts.
 enum TTclOption {
-    toPerformInit,     // run Tcl_Init when the interpreter is prepared
-    toConvertEOL,      // drop the CR of every CR LF of a script text before evaluating it
-    toTslcVersion,     // set the globals TslcVersion and TslcIssue unless TslcVersion exists
-    toImportOverwrite, // let the import overwrite existing commands
-    toNoOpExistingNS,  // an existing Namespace leaves the interpreter unprepared
-    toBindExistingNS,  // an existing Namespace is used instead of creating one
+    toPerformInit,     ///< run Tcl_Init when the interpreter is prepared
+    toConvertEOL,      ///< drop the CR of every CR LF of a script text before evaluating it
+    toTslcVersion,     ///< set the globals TslcVersion and TslcIssue unless TslcVersion exists
+    toImportOverwrite, ///< let the import overwrite existing commands
+    toNoOpExistingNS,  ///< an existing Namespace leaves the interpreter unprepared
+    toBindExistingNS,  ///< an existing Namespace is used instead of creating one
 };
 using TTclOptions = TSet<TTclOption>;
 inline constexpr TTclOptions DefaultTclOptions{toConvertEOL, toTslcVersion, toBindExistingNS};
@@ -35,20 +36,21 @@ inline constexpr TTclOptions DefaultTclOptions{toConvertEOL, toTslcVersion, toBi
 using TTclEvent = std::function<void(TTcl* sender)>;
 using TInterpEvent = std::function<void(TComponent* sender, Tcl_Interp* interp)>;
 
+/// Owns one Tcl interpreter and installs its command, trace and channel components into it.
 class TTcl : public TTclComponent {
 public:
     explicit TTcl(TComponent* owner = nullptr);
     ~TTcl() override;
 
     bool Active() const { return FActive; }
-    // true opens (creates and prepares the interpreter), false closes; while the component is
-    // being read the value is only remembered and applied by Loaded().
+    /// true opens (creates and prepares the interpreter), false closes; while the component is
+    /// being read the value is only remembered and applied by Loaded().
     void SetActive(bool active);
-    // When true, Eval and EvalFile open an inactive component first.
+    /// When true, Eval and EvalFile open an inactive component first.
     bool AutoActivate() const { return FAutoActivate; }
     void SetAutoActivate(bool autoActivate) { FAutoActivate = autoActivate; }
-    // Namespace and the patterns are trimmed of surrounding blanks; another value while active
-    // raises "Cannot perform this operation on active interpreter".
+    /// Namespace and the patterns are trimmed of surrounding blanks; another value while active
+    /// raises "Cannot perform this operation on active interpreter".
     const std::string& ExportPattern() const { return FExportPattern; }
     void SetExportPattern(const std::string& pattern);
     const std::string& ImportPattern() const { return FImportPattern; }
@@ -57,31 +59,31 @@ public:
     void SetNamespace(const std::string& name);
     TTclOptions Options() const { return FOptions; }
     void SetOptions(TTclOptions options) { FOptions = options; }
-    // Can be raised at any time (the interpreter is made safe at once) but never lowered while
-    // an interpreter exists.
+    /// Can be raised at any time (the interpreter is made safe at once) but never lowered while
+    /// an interpreter exists.
     bool Safe() const { return FSafe; }
     void SetSafe(bool safe);
     void MakeSafe();
 
-    // Evaluate a script text, or a file (the name goes to Tcl unchanged), in the interpreter.
-    // True unless Tcl answers TCL_ERROR; a script error is no exception, its message is
-    // ResultText(). Raises "Attempting to access invalid interpreter" without an interpreter.
+    /// Evaluate a script text, or a file (the name goes to Tcl unchanged), in the interpreter.
+    /// True unless Tcl answers TCL_ERROR; a script error is no exception, its message is
+    /// ResultText(). Raises "Attempting to access invalid interpreter" without an interpreter.
     bool Eval(const std::string& script);
     bool EvalFile(const std::string& fileName);
-    // The completion code of the last evaluation.
+    /// The completion code of the last evaluation.
     int LastCode() const { return FLastCode; }
-    // The interpreter's result, or empty text without an interpreter.
+    /// The interpreter's result, or empty text without an interpreter.
     std::string ResultText() const;
-    // The component's own interpreter, null while inactive.
+    /// The component's own interpreter, null while inactive.
     Tcl_Interp* Interp() const { return FInterp; }
 
-    // The interpreters the children are installed into. Interps raises "Interpreter index is
-    // out of range" for a bad index.
+    /// The interpreters the children are installed into. Interps raises "Interpreter index is
+    /// out of range" for a bad index.
     int InterpCount() const { return static_cast<int>(FServed.size()); }
     Tcl_Interp* Interps(int index) const;
 
-    // The command and trace children (owned: freed with the component). Add raises "Attempting
-    // multiple insertion of command" (or "... of trace") for a child already in the list.
+    /// The command and trace children (owned: freed with the component). Add raises "Attempting
+    /// multiple insertion of command" (or "... of trace") for a child already in the list.
     int CommandCount() const { return static_cast<int>(FCommands.size()); }
     TTclInstallable* Commands(int index) const;
     int TraceCount() const { return static_cast<int>(FTraces.size()); }
@@ -90,22 +92,22 @@ public:
     void RemoveCommand(TTclInstallable* command);
     void AddTrace(TTclInstallable* trace);
     void RemoveTrace(TTclInstallable* trace);
-    // Installs into interp, or with null into every served interpreter (the results ORed).
+    /// Installs into interp, or with null into every served interpreter (the results ORed).
     virtual int InstallCommand(TTclInstallable* command, Tcl_Interp* interp);
     virtual int InstallTrace(TTclInstallable* trace, Tcl_Interp* interp);
 
-    // The channels registered in every interpreter the component prepares (not owned); a listed
-    // channel that opens later is registered in the served interpreters then.
+    /// The channels registered in every interpreter the component prepares (not owned); a listed
+    /// channel that opens later is registered in the served interpreters then.
     int ChannelCount() const { return static_cast<int>(FChannels.size()); }
     TTclChannel* Channels(int index) const;
     void AddChannel(TTclChannel* channel);
     void RemoveChannel(TTclChannel* channel);
-    // The stored Channels property: channel names, read while the component is being loaded
-    // and resolved among the owner's components by Loaded(). Written only when not empty.
+    /// The stored Channels property: channel names, read while the component is being loaded
+    /// and resolved among the owner's components by Loaded(). Written only when not empty.
     void ReadChannels(const std::vector<std::string>& names);
     std::vector<std::string> WriteChannels() const;
 
-    // Commands, then traces.
+    /// Commands, then traces.
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
     void Loaded() override;
 
@@ -136,12 +138,12 @@ protected:
     virtual void DoInitError(Tcl_Interp* interp);
     virtual void DoNamespaceDelete();
 
-    // Prepares interp for the component and attaches it (see Open); on failure interp is
-    // detached (the component's own interpreter deleted) and the exception passed on.
+    /// Prepares interp for the component and attaches it (see Open); on failure interp is
+    /// detached (the component's own interpreter deleted) and the exception passed on.
     void PrepareInterp(Tcl_Interp* interp, bool safe);
-    // Stops serving interp; the component's own interpreter is deleted and it becomes inactive.
+    /// Stops serving interp; the component's own interpreter is deleted and it becomes inactive.
     void DetachInterp(Tcl_Interp* interp);
-    // Tcl deleted interp: detach it, then fire OnInterpDelete unless being destroyed.
+    /// Tcl deleted interp: detach it, then fire OnInterpDelete unless being destroyed.
     void InterpDeleted(Tcl_Interp* interp);
 
 private:
@@ -162,8 +164,8 @@ private:
     void SetPattern(std::string& field, const std::string& value);
     void ResolveChannelNames();
     void ForgetChannel(TTclChannel* channel);
-    // Registers an opening stand-in for a standard channel in the trusted interpreters of every
-    // live component.
+    /// Registers an opening stand-in for a standard channel in the trusted interpreters of every
+    /// live component.
     static void ServeStandardChannel(TTclChannel* channel);
     void AddChild(std::vector<TTclInstallable*>& list, TTclInstallable* child, int duplicateId);
     void RemoveChild(std::vector<TTclInstallable*>& list, TTclInstallable* child);
@@ -175,7 +177,7 @@ private:
     bool FAutoActivate = true;
     int FLastCode = TCL_OK;
     std::vector<TTclChannel*> FChannels;
-    std::vector<std::string> FChannelNames; // the stored list until Loaded resolves it
+    std::vector<std::string> FChannelNames; ///< the stored list until Loaded resolves it
     std::vector<TTclInstallable*> FCommands;
     std::string FExportPattern;
     std::string FImportPattern;

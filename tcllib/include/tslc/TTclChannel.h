@@ -40,26 +40,27 @@ using TTclDriverWatchEvent = std::function<void(TTclChannel* sender, int mask)>;
 using TTclDriverGetHandleEvent =
     std::function<void(TTclChannel* sender, int direction, void*& handle, int& result)>;
 
+/// A Tcl channel whose reads, writes and other operations fire host event handlers.
 class TTclChannel : public TTclComponent {
 public:
     explicit TTclChannel(TComponent* owner = nullptr);
     ~TTclChannel() override;
 
     bool Active() const { return FActive; }
-    // true opens the channel, false closes it; while the component is being read the value is
-    // only remembered and applied by Loaded().
+    /// true opens the channel, false closes it; while the component is being read the value is
+    /// only remembered and applied by Loaded().
     void SetActive(bool active);
 
-    // The option readers ask Tcl while the channel is open; end-of-file characters and
-    // translations at most once per OptionRefreshInterval.
+    /// The option readers ask Tcl while the channel is open; end-of-file characters and
+    /// translations at most once per OptionRefreshInterval.
     bool Blocking() const;
     void SetBlocking(bool blocking);
     TTclChannelBuffering Buffering() const;
     void SetBuffering(TTclChannelBuffering buffering);
     int BufferSize() const;
-    // A size outside 10..1048576 is stored but never sent to Tcl, which keeps its own size.
+    /// A size outside 10..1048576 is stored but never sent to Tcl, which keeps its own size.
     void SetBufferSize(int size);
-    // Character codes; 0 and -1 both mean no end-of-file character.
+    /// Character codes; 0 and -1 both mean no end-of-file character.
     int EofCharIn() const;
     void SetEofCharIn(int code);
     int EofCharOut() const;
@@ -69,39 +70,40 @@ public:
     TTclChannelTranslation TranslationOut() const;
     void SetTranslationOut(TTclChannelTranslation translation);
 
-    // The Tcl channel name. Changing it, ChannelType, Mode or Options while active raises
-    // "Operation failed. Active channel: %s".
+    /// The Tcl channel name. Changing it, ChannelType, Mode or Options while active raises
+    /// "Operation failed. Active channel: %s".
     const std::string& ChannelName() const { return FChannelName; }
     void SetChannelName(const std::string& name);
-    // Setting a type forces Mode: ctNormal reads and writes, ctStdIn reads, the others write.
+    /// Setting a type forces Mode: ctNormal reads and writes, ctStdIn reads, the others write.
     TTclChannelType ChannelType() const { return FChannelType; }
     void SetChannelType(TTclChannelType type);
     TTclChannelMode Mode() const { return FMode; }
-    // Raises "Cannot change mode on Standard Channels" unless ChannelType is ctNormal.
+    /// Raises "Cannot change mode on Standard Channels" unless ChannelType is ctNormal.
     void SetMode(TTclChannelMode mode);
     TTclChannelOptions Options() const { return FOptions; }
     void SetOptions(TTclChannelOptions options);
 
-    // The Tcl channel while the component is active with a channel, else null.
+    /// The Tcl channel while the component is active with a channel, else null.
     Tcl_Channel Channel() const { return IsOpen() ? FChannel : nullptr; }
-    // The interpreters the channel was registered in by BindInterp.
+    /// The interpreters the channel was registered in by BindInterp.
     const std::vector<Tcl_Interp*>& Interps() const { return FInterps; }
-    // Milliseconds between two readings of the end-of-file and translation options (1000);
-    // 0 reads every time.
+    /// Milliseconds between two readings of the end-of-file and translation options (1000);
+    /// 0 reads every time.
     std::uint32_t OptionRefreshInterval() const { return FRefreshInterval; }
     void SetOptionRefreshInterval(std::uint32_t milliseconds) { FRefreshInterval = milliseconds; }
 
-    // Opening registers the channel in the interpreters of every TTcl that lists it; a stand-in
-    // for a standard channel also in those of every other TTcl (as Tcl does for a new
-    // interpreter). Handlers that Tcl calls meanwhile may close or free the component.
+    /// Opening registers the channel in the interpreters of every TTcl that lists it; a stand-in
+    /// for a standard channel also in those of every other TTcl (as Tcl does for a new
+    /// interpreter). Handlers that Tcl calls meanwhile may close or free the component.
     void OpenChannel();
-    // Flushes the channel, the output reaching OnOutput, and lets go of it. Closed from inside one
-    // of its own driver procedures, it is neither flushed nor unregistered: that would pull it from
-    // under Tcl. It then stays registered until its interpreters let go of it, answering ENODEV.
+    /// Flushes the channel, the output reaching OnOutput, and lets go of it. Closed from inside one
+    /// of its own driver procedures, it is neither flushed nor unregistered: that would pull it
+    /// from under Tcl. It then stays registered until its interpreters let go of it, answering
+    /// ENODEV.
     void CloseChannel();
-    // Registers the open channel in interp (a TTcl does this for the channels it lists).
+    /// Registers the open channel in interp (a TTcl does this for the channels it lists).
     void BindInterp(Tcl_Interp* interp);
-    // Raises "Operation failed. Active channel: %s" (the component's Name) while active.
+    /// Raises "Operation failed. Active channel: %s" (the component's Name) while active.
     void CheckInactive() const;
 
     void Loaded() override;
@@ -109,7 +111,7 @@ public:
 
     TTclDriverBlockModeEvent OnBlockMode;
     TTclDriverCloseEvent OnClose;
-    TNotifyEvent OnCreate; // only for a component set up by the loading protocol
+    TNotifyEvent OnCreate; ///< only for a component set up by the loading protocol
     TNotifyEvent OnDestroy;
     TTclDriverInputEvent OnInput;
     TTclDriverOutputEvent OnOutput;
@@ -120,7 +122,7 @@ public:
     TTclDriverGetHandleEvent OnGetHandle;
 
 protected:
-    // The dispatchers, called by the driver procedures; each fires its event when one is set.
+    /// The dispatchers, called by the driver procedures; each fires its event when one is set.
     virtual void DoBlockMode(int mode, int& result);
     virtual void DoClose(Tcl_Interp* interp, int& result);
     virtual void DoCreate();
@@ -166,20 +168,20 @@ private:
     void InterpDeleted(Tcl_Interp* interp);
 
     bool FActive = false;
-    Tcl_Channel FChannel = nullptr; // cleared when Tcl really closes the channel
+    Tcl_Channel FChannel = nullptr; ///< cleared when Tcl really closes the channel
     std::string FChannelName;
     TTclChannelMode FMode = cmRead;
-    TChannelRecord* FRecord = nullptr; // the record this component owns, or null
+    TChannelRecord* FRecord = nullptr; ///< the record this component owns, or null
     std::uint32_t FRecordGeneration = 0;
     TTclChannelType FChannelType = ctNormal;
     std::vector<Tcl_Interp*> FInterps;
-    std::vector<TTcl*> FListedBy; // the TTcl components whose Channels hold this one
+    std::vector<TTcl*> FListedBy; ///< the TTcl components whose Channels hold this one
     TTclChannelOptions FOptions{coPresetFullWrite};
-    bool FNullRegistered = false;      // for coRegNullInterp
-    bool FStdRegistered = false;       // the null interpreter's reference of a standard channel
-    bool FClosing = false;             // CloseChannel is letting go of the Tcl channel
-    bool FFlushingFinalOutput = false; // the destructor's flush, which still reaches OnOutput
-    int FDriverCalls = 0;              // driver procedures of this channel in progress
+    bool FNullRegistered = false;      ///< for coRegNullInterp
+    bool FStdRegistered = false;       ///< the null interpreter's reference of a standard channel
+    bool FClosing = false;             ///< CloseChannel is letting go of the Tcl channel
+    bool FFlushingFinalOutput = false; ///< the destructor's flush, which still reaches OnOutput
+    int FDriverCalls = 0;              ///< driver procedures of this channel in progress
     mutable bool FBlocking = false;
     mutable TTclChannelBuffering FBuffering = cbFull;
     mutable int FBufferSize = 0;

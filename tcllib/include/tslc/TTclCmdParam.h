@@ -15,11 +15,12 @@ class TTclCmdParam;
 class TTclCommand;
 struct TParamDecl;
 
-// APos is the 1-based position of the word among the positional words, AParam the word. result is
-// the call's shared result text; setting success to false fails the call.
+/// APos is the 1-based position of the word among the positional words, AParam the word. result is
+/// the call's shared result text; setting success to false fails the call.
 using TTclCmdParamEvent = std::function<void(
     TTclCmdParam* sender, int APos, const std::string& AParam, std::string& result, bool& success)>;
 
+/// A positional parameter pattern of a TTclCommand, offered the matching words at each call.
 class TTclCmdParam : public TTclComponent {
 public:
     explicit TTclCmdParam(TComponent* owner = nullptr);
@@ -27,21 +28,21 @@ public:
 
     bool CaseSensitive() const;
     void SetCaseSensitive(bool caseSensitive);
-    // The fallback for a position that no other parameter matched.
+    /// The fallback for a position that no other parameter matched.
     bool Default() const;
     void SetDefault(bool isDefault);
-    // 0: the word must equal Param; n: an abbreviation of Param of at least n characters matches.
+    /// 0: the word must equal Param; n: an abbreviation of Param of at least n characters matches.
     std::uint32_t MinCompare() const;
     void SetMinCompare(std::uint32_t minCompare);
-    // The word to match; empty matches every word.
+    /// The word to match; empty matches every word.
     const std::string& Param() const;
     void SetParam(const std::string& param);
-    // Bit k selects positional word k+1 (k counted modulo 32); -1 selects all, 0 none. At design
-    // time a change to 0 is asked for confirmation first.
+    /// Bit k selects positional word k+1 (k counted modulo 32); -1 selects all, 0 none. At design
+    /// time a change to 0 is asked for confirmation first.
     std::int32_t Position() const;
     void SetPosition(std::int32_t position);
 
-    // The command whose parameter this is, or null; see TTclCmdSwitch::SetParent.
+    /// The command whose parameter this is, or null; see TTclCmdSwitch::SetParent.
     TTclCommand* Parent() const { return FParent; }
     void SetParent(TTclCommand* parent);
 

@@ -34,14 +34,14 @@ class TTclCommand;
 class TTclCmdSwitch;
 class TTclCmdParam;
 
-// One successful installation of a command into an interpreter. Tcl holds it as the command's
-// delete data; Name is the full name the command has now in that interpreter.
+/// One successful installation of a command into an interpreter. Tcl holds it as the command's
+/// delete data; Name is the full name the command has now in that interpreter.
 struct TTclInstallRec {
     std::string Name;
     Tcl_Command Token;
     Tcl_Interp* Interp;
     TTclCommand* Owner;
-    bool* RemovedFlag; // set when the record is forgotten while its delete notice runs
+    bool* RemovedFlag; ///< set when the record is forgotten while its delete notice runs
 };
 
 using TTclCmdEvent = std::function<void(TTclCommand* sender)>;
@@ -55,53 +55,54 @@ using TTclCmdHashEvent =
 using TTclScriptDeleteEvent = std::function<void(TTclCommand* sender, Tcl_Interp* AInterp)>;
 using TCommandInterpEvent = std::function<void(TComponent* sender, Tcl_Interp* AInterp)>;
 
-// What Execute answers when a handler destroyed the component; the bridges turn it into TCL_OK.
+/// What Execute answers when a handler destroyed the component; the bridges turn it into TCL_OK.
 inline constexpr int CommandDestroyedMarker = static_cast<int>(0xDEADDEADu);
 
+/// A Tcl command whose body is host code, parsed into switches and parameters before OnCommand.
 class TTclCommand : public TTclInstallable {
 public:
-    // The longest Command; longer names are cut.
+    /// The longest Command; longer names are cut.
     static constexpr std::size_t MaxCommandLength = 32;
 
     explicit TTclCommand(TComponent* owner = nullptr);
     ~TTclCommand() override;
 
     // --- stored properties ---
-    // The command word, trimmed and cut to 32 characters. Changing a non-empty value while the
-    // parent is active raises "Cannot perform this operation on active command"; a new value is
-    // installed into the parent's interpreters at once ("Error installing command: %s").
+    /// The command word, trimmed and cut to 32 characters. Changing a non-empty value while the
+    /// parent is active raises "Cannot perform this operation on active command"; a new value is
+    /// installed into the parent's interpreters at once ("Error installing command: %s").
     const std::string& Command() const { return FCommand; }
     void SetCommand(const std::string& command);
-    // The result text when the argument count check fails.
+    /// The result text when the argument count check fails.
     const std::string& ErrorMsg() const { return FErrorMsg; }
     void SetErrorMsg(const std::string& message) { FErrorMsg = message; }
     TTclCommandHashMethod HashMethod() const { return FHashMethod; }
     void SetHashMethod(TTclCommandHashMethod method);
-    // The least and greatest argument counts; MinArgs 0 switches the check off. Each setter
-    // drags the other bound along when they would cross.
+    /// The least and greatest argument counts; MinArgs 0 switches the check off. Each setter
+    /// drags the other bound along when they would cross.
     std::uint8_t MinArgs() const { return FMinArgs; }
     void SetMinArgs(std::uint8_t count);
     std::uint8_t MaxArgs() const { return FMaxArgs; }
     void SetMaxArgs(std::uint8_t count);
-    // Which interpreters receive the command; applied at the next installation. Changing it
-    // while the parent is active raises "Cannot perform this operation on active interpreter".
+    /// Which interpreters receive the command; applied at the next installation. Changing it
+    /// while the parent is active raises "Cannot perform this operation on active interpreter".
     TTclCommandMode Mode() const { return FMode; }
     void SetMode(TTclCommandMode mode);
     TTclCommandOptions Options() const { return FOptions; }
     void SetOptions(TTclCommandOptions options) { FOptions = options; }
     TTclCmdSwitchPrefix SwitchPrefix() const { return FSwitchPrefix; }
     void SetSwitchPrefix(TTclCmdSwitchPrefix prefix) { FSwitchPrefix = prefix; }
-    // The prefix character of spOther; "-" by default.
+    /// The prefix character of spOther; "-" by default.
     char SwitchPrefixChar() const { return FSwitchPrefixChar; }
     void SetSwitchPrefixChar(char prefix) { FSwitchPrefixChar = prefix; }
 
     // --- events ---
-    TTclCmdEvent OnCreate; // after the component has been loaded (not when created by code)
+    TTclCmdEvent OnCreate; ///< after the component has been loaded (not when created by code)
     TTclCommandEvent OnCommand;
     TTclCmdEvent OnDestroy;
     TTclCmdExceptionEvent OnException;
-    // Assign through SetOnHash, which keeps HashMethod in step (chOnHash, or chUpperCase when
-    // cleared).
+    /// Assign through SetOnHash, which keeps HashMethod in step (chOnHash, or chUpperCase when
+    /// cleared).
     TTclCmdHashEvent OnHash;
     void SetOnHash(TTclCmdHashEvent handler);
     TCommandInterpEvent OnInterpDelete;
@@ -109,72 +110,72 @@ public:
     TTclScriptDeleteEvent OnScriptDelete;
 
     // --- parent and children ---
-    // Setting the parent removes the command from the previous TTcl and adds it to the new one,
-    // which installs it.
+    /// Setting the parent removes the command from the previous TTcl and adds it to the new one,
+    /// which installs it.
     void SetParent(TTcl* parent);
     int SwitchCount() const { return static_cast<int>(FSwitches.size()); }
     TTclCmdSwitch* Switches(int index) const;
     int ParamCount() const { return static_cast<int>(FParams.size()); }
     TTclCmdParam* Params(int index) const;
-    // Creates an owned switch or parameter and appends it.
+    /// Creates an owned switch or parameter and appends it.
     TTclCmdSwitch* AddSwitch(const std::string& name);
     TTclCmdParam* AddParam(const std::string& param);
-    // Switches first, then parameters.
+    /// Switches first, then parameters.
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
     void Loaded() override;
 
     // --- installation ---
-    // 0 when installed or when nothing had to be done (empty Command, Mode excludes interp,
-    // coNoCreateExists with an existing command); 1 when Tcl refused to create it.
+    /// 0 when installed or when nothing had to be done (empty Command, Mode excludes interp,
+    /// coNoCreateExists with an existing command); 1 when Tcl refused to create it.
     int InstallIn(Tcl_Interp* interp) override;
-    // Deletes every command this component installed into interp, under whatever name it has
-    // now, and stops watching interp.
+    /// Deletes every command this component installed into interp, under whatever name it has
+    /// now, and stops watching interp.
     void UninstallFrom(Tcl_Interp* interp) override;
     bool AutoInstall() const override { return FOptions.Contains(coAutoInstall); }
     std::string InstallName() const override { return FCommand; }
     int InstallCount() const { return static_cast<int>(FInstalls.size()); }
     const TTclInstallRec& Installs(int index) const;
-    // The interpreters the component watches for deletion, once per installation attempt.
+    /// The interpreters the component watches for deletion, once per installation attempt.
     int InterpCount() const { return static_cast<int>(FInterps.size()); }
     Tcl_Interp* Interps(int index) const;
 
     // --- the call ---
-    // The command procedure: TCL_OK, TCL_ERROR or CommandDestroyedMarker. argv holds argc
-    // Tcl_Obj* when objCall, else argc C strings.
+    /// The command procedure: TCL_OK, TCL_ERROR or CommandDestroyedMarker. argv holds argc
+    /// Tcl_Obj* when objCall, else argc C strings.
     virtual int Execute(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv);
 
-    // State of the call in progress (of the innermost one when calls nest); outside a call
-    // Interp() is null and Argc() and ArgCount() are 0.
+    /// State of the call in progress (of the innermost one when calls nest); outside a call
+    /// Interp() is null and Argc() and ArgCount() are 0.
     Tcl_Interp* Interp() const { return FInterp; }
-    // Word count, the command word included.
+    /// Word count, the command word included.
     int Argc() const { return FArgc; }
     bool ObjCall() const { return FObjCall; }
-    // The index of the word whose handler runs; -1 past the 64th word, 0 during OnCommand.
+    /// The index of the word whose handler runs; -1 past the 64th word, 0 during OnCommand.
     int ArgvIndex() const { return FArgvIndex; }
-    // Word index of the call as text, or as the Tcl object (null in the string form). Both raise
-    // "Argv index out of range: %d" outside 0..Argc()-1.
+    /// Word index of the call as text, or as the Tcl object (null in the string form). Both raise
+    /// "Argv index out of range: %d" outside 0..Argc()-1.
     std::string Argv(int index) const;
     Tcl_Obj* ArgvObj(int index) const;
-    // The positional words (switch words and hijacked values left out). Arg raises "Argv index
-    // out of range: %d" outside 0..ArgCount()-1; ArgArgvIndex is -1 past the 64th.
+    /// The positional words (switch words and hijacked values left out). Arg raises "Argv index
+    /// out of range: %d" outside 0..ArgCount()-1; ArgArgvIndex is -1 past the 64th.
     int ArgCount() const;
     std::string Arg(int index) const;
     int ArgArgvIndex(int index) const;
-    // The recognised switch words of the call, in order: their text and their switch.
+    /// The recognised switch words of the call, in order: their text and their switch.
     int SwitchHitCount() const;
     std::string SwitchHitText(int index) const;
     TTclCmdSwitch* SwitchHitSwitch(int index) const;
-    // Set by destruction: the passes stop, OnCommand is skipped.
+    /// Set by destruction: the passes stop, OnCommand is skipped.
     bool Halted() const { return FHalted; }
     bool SkipCommand() const { return FSkipCommand; }
-    // The interpreter result of the call. Both raise "Attempting to access invalid interpreter"
-    // outside a call.
+    /// The interpreter result of the call. Both raise "Attempting to access invalid interpreter"
+    /// outside a call.
     std::string GetResult() const;
     void SetResult(const std::string& text);
 
     // --- hashing, for handlers that dispatch on a word with a switch statement ---
-    // Tcl's string hash (h = h * 9 + c) of text folded as method says: chNormal as it is,
-    // chLowerCase and chUpperCase with the ASCII letters folded. chOnHash has no fixed function.
+    /// Tcl's string hash (h = h * 9 + c) of text folded as method says: chNormal as it is,
+    /// chLowerCase and chUpperCase with the ASCII letters folded. chOnHash has no fixed function.
     static constexpr int HashText(std::string_view text, TTclCommandHashMethod method) {
         std::uint32_t h = 0;
         for (char c : text) {
@@ -186,11 +187,11 @@ public:
         }
         return static_cast<int>(h);
     }
-    // The hash of AParam by HashMethod; chOnHash asks OnHash (with APos), and raises "No hash
-    // method available" when it is not assigned.
+    /// The hash of AParam by HashMethod; chOnHash asks OnHash (with APos), and raises "No hash
+    /// method available" when it is not assigned.
     int Hash(int APos, const std::string& AParam);
-    // Hash of the positional word index (APos index+1); "Hash value index out of range" outside
-    // 0..ArgCount()-1.
+    /// Hash of the positional word index (APos index+1); "Hash value index out of range" outside
+    /// 0..ArgCount()-1.
     int HashArg(int index);
 
 protected:
@@ -202,7 +203,7 @@ protected:
     virtual void DoPrepare(std::string& result, bool& success);
     virtual void DoScriptDelete(Tcl_Interp* interp);
 
-    // For descendants that replace Execute: Command stored as it is, without installing.
+    /// For descendants that replace Execute: Command stored as it is, without installing.
     void StoreCommand(const std::string& command);
 
 private:
@@ -213,12 +214,12 @@ private:
     struct TCallLevel;
     struct TSavedCall;
 
-    // Children
+    /// Children
     void InsertSwitch(TTclCmdSwitch* item);
     void RemoveSwitch(TTclCmdSwitch* item);
     void InsertParam(TTclCmdParam* item);
     void RemoveParam(TTclCmdParam* item);
-    // Installation records and watched interpreters
+    /// Installation records and watched interpreters
     void RecordInstall(Tcl_Interp* interp, const std::string& name, Tcl_Command token);
     bool StillOurs(const TTclInstallRec& rec) const;
     void ForgetRecord(TTclInstallRec* rec);
@@ -226,7 +227,7 @@ private:
     void ScriptDeleted(TTclInstallRec* rec);
     void InterpDeleted(Tcl_Interp* interp);
     void Renamed(Tcl_Interp* interp, Tcl_Command token, const std::string& newName);
-    // The call
+    /// The call
     TCallLevel& EnterLevel();
     void LeaveLevel();
     int RunCall(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv,
@@ -253,7 +254,7 @@ private:
 
     std::vector<TTclCmdSwitch*> FSwitches;
     std::vector<TTclCmdParam*> FParams;
-    unsigned FChildrenGeneration = 0; // changes whenever a child joins or leaves a list
+    unsigned FChildrenGeneration = 0; ///< changes whenever a child joins or leaves a list
     std::vector<TTclInstallRec*> FInstalls;
     std::vector<Tcl_Interp*> FInterps;
 
@@ -264,11 +265,11 @@ private:
     int FArgvIndex = 0;
     bool FHalted = false;
     bool FSkipCommand = false;
-    // One set of per-call lists per nesting depth, kept from call to call so that a call
-    // allocates nothing once they have grown; a nested call gets its own.
+    /// One set of per-call lists per nesting depth, kept from call to call so that a call
+    /// allocates nothing once they have grown; a nested call gets its own.
     std::vector<std::unique_ptr<TCallLevel>> FLevels;
     std::size_t FDepth = 0;
-    TCallLevel* FCurrentLevel = nullptr; // the innermost call's lists, null outside a call
+    TCallLevel* FCurrentLevel = nullptr; ///< the innermost call's lists, null outside a call
 };
 
 } // namespace tslc

@@ -12,23 +12,25 @@ namespace tslc {
 
 class TTcl;
 
+/// Base of the children a TTcl installs into every interpreter it serves (commands, traces).
 class TTclInstallable : public TTclComponent {
 public:
+    /// The owner, if any, frees the component with itself (see TComponent).
     using TTclComponent::TTclComponent;
 
-    // Installs the child into interp: 0 on success, else non-zero with the message in interp's
-    // result.
+    /// Installs the child into interp: 0 on success, else non-zero with the message in interp's
+    /// result.
     virtual int InstallIn(Tcl_Interp* interp) = 0;
-    // Removes it from interp. It may free the child itself (a command that frees itself once it
-    // is installed nowhere): the parent watches for that.
+    /// Removes it from interp. It may free the child itself (a command that frees itself once it
+    /// is installed nowhere): the parent watches for that.
     virtual void UninstallFrom(Tcl_Interp* interp) = 0;
-    // Whether the parent installs it on its own: when it is added and when an interpreter is
-    // prepared (a command's coAutoInstall).
+    /// Whether the parent installs it on its own: when it is added and when an interpreter is
+    /// prepared (a command's coAutoInstall).
     virtual bool AutoInstall() const { return true; }
-    // How failure texts name the child (a trace gives its variable name).
+    /// How failure texts name the child (a trace gives its variable name).
     virtual std::string InstallName() const { return Name(); }
 
-    // The TTcl whose list holds the child; set by that TTcl's Add and Remove operations.
+    /// The TTcl whose list holds the child; set by that TTcl's Add and Remove operations.
     TTcl* Parent() const { return FParent; }
 
 private:

@@ -8,14 +8,16 @@
 
 namespace tslc {
 
+/// Stands in for Tcl's "rename" so that command components follow a renamed command.
 class TTclRenameCommand : public TTclCommand {
 public:
+    /// The owner, if any, frees the component with itself (see TComponent).
     using TTclCommand::TTclCommand;
 
-    // Puts the hook in place of interp's "rename" unless it is there already or interp has no
-    // "rename". Raises "Unable to install \"rename\" command" when Tcl refuses.
+    /// Puts the hook in place of interp's "rename" unless it is there already or interp has no
+    /// "rename". Raises "Unable to install \"rename\" command" when Tcl refuses.
     static void HookInterp(Tcl_Interp* interp);
-    // The process's one hook instance, or null before the first interpreter was hooked.
+    /// The process's one hook instance, or null before the first interpreter was hooked.
     static TTclRenameCommand* Hook();
 
     int Execute(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv) override;

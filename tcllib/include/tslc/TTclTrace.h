@@ -17,49 +17,50 @@ namespace tslc {
 
 class TTclTrace;
 
-// varName and elemName are the names Tcl passes (elemName empty for a scalar); flags are Tcl's
-// flags of the access, those without a TTclFlag dropped. result starts as the interpreter's
-// result and success as true; success false fails the access with the message "Error".
+/// varName and elemName are the names Tcl passes (elemName empty for a scalar); flags are Tcl's
+/// flags of the access, those without a TTclFlag dropped. result starts as the interpreter's
+/// result and success as true; success false fails the access with the message "Error".
 using TTclTraceEvent =
     std::function<void(TTclTrace* sender, const std::string& varName, const std::string& elemName,
                        TTclFlags flags, std::string& result, bool& success)>;
 
+/// Watches a Tcl variable or array element; each traced access fires OnTrace.
 class TTclTrace : public TTclInstallable {
 public:
     explicit TTclTrace(TComponent* owner = nullptr);
     ~TTclTrace() override;
 
-    // VarName, ElemName and Flags cannot change while the parent TTcl is active ("Cannot
-    // perform this operation on active trace"); setting the value they have raises nothing. A
-    // change takes effect at the next installation. The names are trimmed of surrounding blanks
-    // and cut to 32 characters; an empty ElemName traces the variable itself.
+    /// VarName, ElemName and Flags cannot change while the parent TTcl is active ("Cannot
+    /// perform this operation on active trace"); setting the value they have raises nothing. A
+    /// change takes effect at the next installation. The names are trimmed of surrounding blanks
+    /// and cut to 32 characters; an empty ElemName traces the variable itself.
     const std::string& VarName() const { return FVarName; }
     void SetVarName(const std::string& name);
     const std::string& ElemName() const { return FElemName; }
     void SetElemName(const std::string& name);
     TTclFlags Flags() const { return FFlags; }
     void SetFlags(TTclFlags flags);
-    // Bit index (0 to 31) of the Tcl bits of Flags; see TclFlagBit.
+    /// Bit index (0 to 31) of the Tcl bits of Flags; see TclFlagBit.
     bool FlagBit(int index) const;
     void SetFlagBit(int index, bool on);
 
-    // Moves the trace to parent when that is a TTcl (which installs it at once into the
-    // interpreters it serves), else to no parent; the previous parent uninstalls it first.
+    /// Moves the trace to parent when that is a TTcl (which installs it at once into the
+    /// interpreters it serves), else to no parent; the previous parent uninstalls it first.
     void SetParent(TComponent* parent);
 
-    // The interpreter of the trace call in progress, null outside one. Nested calls each see
-    // their own.
+    /// The interpreter of the trace call in progress, null outside one. Nested calls each see
+    /// their own.
     Tcl_Interp* Interp() const { return FInterp; }
-    // The interpreters into which installation was attempted and that have not let go of the
-    // trace, in that order (an interpreter twice when installed twice).
+    /// The interpreters into which installation was attempted and that have not let go of the
+    /// trace, in that order (an interpreter twice when installed twice).
     int InterpCount() const { return static_cast<int>(FInstalls.size()); }
-    // Raises "Interpreter index is out of range" for a bad index.
+    /// Raises "Interpreter index is out of range" for a bad index.
     Tcl_Interp* Interps(int index) const;
 
-    // 0, or Tcl's code with its message in interp's result. An empty VarName installs nothing.
+    /// 0, or Tcl's code with its message in interp's result. An empty VarName installs nothing.
     int InstallIn(Tcl_Interp* interp) override;
-    // Removes the trace installed last into interp, with the names and flags it was installed
-    // with.
+    /// Removes the trace installed last into interp, with the names and flags it was installed
+    /// with.
     void UninstallFrom(Tcl_Interp* interp) override;
     std::string InstallName() const override { return FVarName; }
 
@@ -74,8 +75,8 @@ protected:
 private:
     friend struct TTraceBridgeAccess;
 
-    // What was handed to Tcl, so that the trace is removed with exactly those arguments even
-    // after the properties changed.
+    /// What was handed to Tcl, so that the trace is removed with exactly those arguments even
+    /// after the properties changed.
     struct TInstall {
         Tcl_Interp* Interp;
         std::string VarName;
@@ -85,7 +86,7 @@ private:
     };
 
     void CheckChangeable() const;
-    // Tcl's trace call; answers null, or the error text that Tcl reads after the call.
+    /// Tcl's trace call; answers null, or the error text that Tcl reads after the call.
     char* TraceCall(Tcl_Interp* interp, const char* name1, const char* name2, int flags);
     void InterpDeleted(Tcl_Interp* interp);
     void Untrace(const TInstall& install);
