@@ -77,6 +77,10 @@ struct TBridgeAccess {
     }
 };
 
+TTclComponent* RedeemBridgeTicket(ClientData clientData) noexcept {
+    return TBridgeAccess::Redeem(clientData);
+}
+
 namespace {
 
 // Counts a driver call on its channel for as long as it runs, unless a handler freed the

@@ -8,6 +8,12 @@
 
 namespace tslc {
 
+class TTclComponent;
+
+// Tcl makes a ticket's call once: frees the ticket (a TBridgeTicket given as client data) and
+// returns its target if the component still wants the call, else null.
+TTclComponent* RedeemBridgeTicket(ClientData clientData) noexcept;
+
 // Interpreter-deleted procedures (Tcl_CallWhenDeleted). Client data: the TBridgeTicket of the
 // registering component. They set the component's interpreter-deleted flag and let it detach.
 void TclInterpDeletedTcl(ClientData clientData, Tcl_Interp* interp) noexcept;

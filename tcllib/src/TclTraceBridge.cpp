@@ -1,5 +1,7 @@
 #include "TclTraceBridge.h"
 
+#include "TclBridge.h"
+
 #include <exception>
 
 #include "tslc/TTclTrace.h"
@@ -9,16 +11,6 @@
 namespace tslc {
 
 struct TTraceBridgeAccess {
-    static TTclComponent* Redeem(ClientData clientData) {
-        auto* ticket = static_cast<TBridgeTicket*>(clientData);
-        if (!ticket)
-            return nullptr;
-        TTclComponent* target = ticket->Target;
-        if (target)
-            target->ForgetTicket(ticket);
-        delete ticket;
-        return target;
-    }
     static void InterpDeleted(TTclTrace& trace, Tcl_Interp* interp) {
         trace.SetStateFlag(sfInterpDeleted);
         trace.InterpDeleted(interp);
@@ -42,7 +34,7 @@ char* TclVarTraceProc(ClientData clientData, Tcl_Interp* interp, const char* nam
 // Forgetting an interpreter does not raise; a handler of OnInterpDelete that does is reported
 // rather than let through to Tcl.
 void TclInterpDeletedTrace(ClientData clientData, Tcl_Interp* interp) noexcept {
-    TTclComponent* target = TTraceBridgeAccess::Redeem(clientData);
+    TTclComponent* target = RedeemBridgeTicket(clientData);
     if (!target || !TclLoaded())
         return;
     try {
