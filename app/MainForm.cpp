@@ -744,20 +744,20 @@ QColor TMainForm::BraceMismatchColor() {
 }
 
 void TMainForm::EditFind() {
+    OpenFinder(false);
+}
+
+void TMainForm::EditReplace() {
+    OpenFinder(true);
+}
+
+void TMainForm::OpenFinder(bool withReplace) {
     // A selection within one line is what the user most likely wants to find.
     const QString selected =
         EditorControl->Text().mid(EditorControl->SelStart(), EditorControl->SelLength());
     if (!selected.isEmpty() && !selected.contains(u'\n'))
         Finder->SetPattern(selected);
-    Finder->Open(false);
-}
-
-void TMainForm::EditReplace() {
-    const QString selected =
-        EditorControl->Text().mid(EditorControl->SelStart(), EditorControl->SelLength());
-    if (!selected.isEmpty() && !selected.contains(u'\n'))
-        Finder->SetPattern(selected);
-    Finder->Open(true);
+    Finder->Open(withReplace);
 }
 
 void TMainForm::EditFindNext() {

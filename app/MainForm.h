@@ -212,6 +212,8 @@ private:
     void ShowStatusbar1Click();
 
     void Search(bool backward);
+    // Opens the find bar, with its replace row when asked, seeded with a one-line selection.
+    void OpenFinder(bool withReplace);
     void ReplaceCurrent();
     void ReplaceAllMatches();
     void ReportSearch(const QString& note, bool error = false);
