@@ -811,13 +811,18 @@ void TMainForm::Search(bool backward) {
         ReportSearch(QStringLiteral("Passed the end of the document; went on from the start."));
 }
 
-void TMainForm::ReplaceCurrent() {
-    const TTextSearch search(Finder->Pattern(), Finder->Options());
+// A bad pattern is reported in the find bar; a read-only text is left alone.
+bool TMainForm::CanReplaceWith(const TTextSearch& search) {
     if (!search.IsValid()) {
         ReportSearch(search.ErrorText(), true);
-        return;
+        return false;
     }
-    if (EditorControl->ReadOnly())
+    return !EditorControl->ReadOnly();
+}
+
+void TMainForm::ReplaceCurrent() {
+    const TTextSearch search(Finder->Pattern(), Finder->Options());
+    if (!CanReplaceWith(search))
         return;
     // Only a selection that is itself a match is replaced; otherwise Replace first finds one.
     const QString text = EditorControl->Text();
@@ -833,11 +838,7 @@ void TMainForm::ReplaceCurrent() {
 
 void TMainForm::ReplaceAllMatches() {
     const TTextSearch search(Finder->Pattern(), Finder->Options());
-    if (!search.IsValid()) {
-        ReportSearch(search.ErrorText(), true);
-        return;
-    }
-    if (EditorControl->ReadOnly())
+    if (!CanReplaceWith(search))
         return;
     const TReplaceAllResult result =
         search.ReplaceAll(EditorControl->Text(), Finder->ReplacementText());

@@ -26,6 +26,7 @@ class QUrl;
 class TFindBar;
 class TRichEdit;
 class TTclHighlighter;
+class TTextSearch;
 class THelpSystem;
 class THelpViewer;
 
@@ -214,6 +215,7 @@ private:
     void Search(bool backward);
     // Opens the find bar, with its replace row when asked, seeded with a one-line selection.
     void OpenFinder(bool withReplace);
+    bool CanReplaceWith(const TTextSearch& search);
     void ReplaceCurrent();
     void ReplaceAllMatches();
     void ReportSearch(const QString& note, bool error = false);
