@@ -423,8 +423,13 @@ bool TMainForm::IsModified() const {
     return EditorControl->Modified();
 }
 
+QString TMainForm::DocumentFilePath() const {
+    return DocumentFileName == Untitled ? QString() : DocumentFileName;
+}
+
+// Kept absolute: a script's run changes the working directory.
 void TMainForm::SetDocumentName(const QString& name) {
-    DocumentFileName = name;
+    DocumentFileName = name == Untitled ? name : QFileInfo(name).absoluteFilePath();
     setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(name).fileName(), ApplicationTitle()));
 }
 

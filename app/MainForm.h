@@ -40,6 +40,8 @@ public:
 
     TRichEdit* Editor() const { return EditorControl; }
     QString DocumentName() const { return DocumentFileName; }
+    // The document's absolute file name, empty while it has none.
+    QString DocumentFilePath() const;
     const QStringList& CommandWords() const { return Words; }
     bool IsModified() const;
 

@@ -1,11 +1,14 @@
-// Times a script that prints 100,000 short lines through the Run window against tclsh writing
-// the same lines to a file, and prints both figures and their ratio (the target is at most 2).
+// The Run window's figures: the program's start-up (Tcl's initialisation included) to the main
+// window shown and to the end of the first run of "puts hi", and a script that prints 100,000
+// short lines through the window against tclsh writing the same lines to a file (the target is
+// at most 2 times).
 
-#include "EditorLink.h"
 #include "LinePane.h"
 #include "MainForm.h"
 #include "RichEdit.h"
+#include "RunEngine.h"
 #include "RunForm.h"
+#include "Startup.h"
 
 #include "tslc/Tslc.h"
 
@@ -15,6 +18,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,11 +46,38 @@ double TclshMilliseconds(const QString& dir) {
     return QString::fromUtf8(tclsh.readAllStandardOutput()).trimmed().toDouble();
 }
 
+void WaitForRunEnd() {
+    while (RunForm->IsRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// From nothing of the program to the main window on the screen, then to the end of a first run;
+// Tcl is loaded and initialised on the way.
+void StartUp() {
+    QElapsedTimer timer;
+    timer.start();
+    if (!CreateProgramWindows({})) {
+        std::printf("start-up failed\n");
+        return;
+    }
+    MainForm->show();
+    (void)QTest::qWaitForWindowExposed(MainForm);
+    const double shown = timer.nsecsElapsed() / 1e6;
+    MainForm->Editor()->SetLines({QStringLiteral("puts hi")});
+    timer.start();
+    RunForm->Button1Click();
+    WaitForRunEnd();
+    const double firstRun = timer.nsecsElapsed() / 1e6;
+    std::printf("start-up to the main window shown: %6.1f ms (target under 100)\n", shown);
+    std::printf("then the first run of puts hi:     %6.1f ms (target under 50)\n", firstRun);
+}
+
 double RunWindowMilliseconds() {
     MainForm->Editor()->SetLines({QStringLiteral("set out stdout"), QString::fromLatin1(Loop)});
     QElapsedTimer timer;
     timer.start();
     RunForm->Button1Click();
+    WaitForRunEnd();
     const double ms = timer.nsecsElapsed() / 1e6;
     if (RunForm->Memoout->LineCount() != 2 * LineCount + 1)
         std::fprintf(stderr, "unexpected pane size %lld\n", RunForm->Memoout->LineCount());
@@ -54,16 +85,15 @@ double RunWindowMilliseconds() {
 }
 
 // The interpreter alone on the same line-buffered standard output, its output discarded: the
-// share of the time that belongs to Tcl rather than to the window.
+// share of the time that belongs to Tcl rather than to the window (the channel's handler is
+// changed while no script runs, as the components allow).
 double TclAloneMilliseconds() {
     auto saved = RunForm->TclChannel1->OnOutput;
     RunForm->TclChannel1->OnOutput = [](tslc::TTclChannel*, const char*, int, int&, int&) {};
-    QElapsedTimer timer;
-    timer.start();
-    RunForm->Tcl1->Eval(std::string("set out stdout\n") + Loop);
-    const double ms = timer.nsecsElapsed() / 1e6;
+    const TRunOutcome outcome =
+        RunForm->Engine()->RunAndWait(std::string("set out stdout\n") + Loop);
     RunForm->TclChannel1->OnOutput = saved;
-    return ms;
+    return double(outcome.ElapsedMs);
 }
 
 double Median(std::vector<double> values) {
@@ -83,12 +113,10 @@ int main(int argc, char* argv[]) {
     QFile words(dir.filePath(QStringLiteral("cmds.dat")));
     words.open(QIODevice::WriteOnly);
     words.close();
-    TMainForm mainForm;
-    MainForm = &mainForm;
-    TRunForm runForm(&mainForm);
-    LinkRunWindowToEditor(runForm, mainForm);
-    RunForm = &runForm;
-    runForm.show();
+    StartUp();
+    if (!RunForm)
+        return 1;
+    RunForm->show();
 
     std::vector<double> tclsh;
     std::vector<double> window;
@@ -106,7 +134,6 @@ int main(int argc, char* argv[]) {
     std::printf("of which Tcl alone:   %8.1f ms (line-buffered stdout, output discarded)\n",
                 Median(tclAlone));
     std::printf("ratio:                %8.2f (target at most 2)\n", w / t);
-    RunForm = nullptr;
-    MainForm = nullptr;
+    DestroyProgramWindows();
     return 0;
 }

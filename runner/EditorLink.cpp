@@ -10,6 +10,7 @@ void LinkRunWindowToEditor(TRunForm& run, TMainForm& editor) {
     // The editor may go before the Run window: a guarded pointer answers as if it had no text.
     QPointer<TMainForm> guarded(&editor);
     run.ScriptSource = [guarded] { return guarded ? guarded->ScriptText() : QString(); };
+    run.ScriptFileName = [guarded] { return guarded ? guarded->DocumentFilePath() : QString(); };
     run.SaveBeforeExit = [guarded] { SaveEditsBeforeExit(guarded.data()); };
     run.ShowScriptLine = [guarded](int line) {
         if (guarded)

@@ -126,6 +126,11 @@ void TLinePane::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     menu.addAction(tr("Copy All"), this,
                    [this] { QApplication::clipboard()->setText(Lines().join(QLatin1Char('\n'))); });
+    // What the pane's owner offers besides.
+    if (!actions().isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(actions());
+    }
     menu.exec(event->globalPos());
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A read-only pane of lines for the Run window. It draws only the lines in view, so adding
 // many thousands of lines costs little more than storing them. With a key handler set, every
-// character key that reaches it goes to that handler, and the pane itself never acts on it.
+// character key that reaches it goes to that handler, and the pane itself never acts on it. Its
+// context menu offers Copy All, then the actions added to the widget.
 
 #include "LineStore.h"
 

@@ -1,127 +1,115 @@
 #pragma once
-// A script run, apart from any window: the interpreter and its three standard channels, live
-// for the whole program, evaluate one script text at a time. While a script runs, the
-// application's event loop keeps running (a limit handler hands control to it at a fixed
-// interval, and Tcl's own event loop waits inside Qt's), the script's output is reported as it
-// is written, a read of standard input waits for typed text, and Stop ends the script.
+// A script run, apart from any window. Scripts are evaluated on the script thread, where the
+// engine's interpreter and its three standard channels live for the whole program with Tcl's
+// own notifier: whatever a script waits for (a child process, a silent socket, Tcl's event loop,
+// Tk's windows), the window's thread stays free. The engine shows it the script's output as it
+// is written, serves the script's reads of standard input from typed text, and stops the script
+// wherever it is. Every member is for the window's thread.
 
-#include "TypedInput.h"
+#include "RunOutcome.h"
+#include "ScriptLink.h"
 
 #include <QByteArrayView>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <string>
 
-class QEventLoop;
-class TChildOutputPipe;
-struct Tcl_Channel_;
-struct Tcl_Interp;
-struct Tcl_Event;
+class TScriptSession;
+class TScriptThread;
 
 namespace tslc {
-class TComponent;
 class TTcl;
 class TTclChannel;
 } // namespace tslc
 
-// How a run ended.
-struct TRunOutcome {
-    bool Succeeded = false;
-    bool Stopped = false; // ended by Stop
-    std::string Result;   // the interpreter's result: the value, or the error message
-    int ErrorLine = 0;    // the script's line of a failed command (1 is the first), 0 if unknown
-    qint64 ElapsedMs = 0;
-};
-
 class TRunEngine : public QObject {
     Q_OBJECT
 public:
-    // Loads the components: the three channels become Tcl's standard channels (loading the Tcl
-    // library, whose failure propagates). The interpreter opens with Start.
+    // Starts the script's thread and creates the components there: the three channels become
+    // Tcl's standard channels (loading the Tcl library, whose failure propagates here). The
+    // interpreter opens with Start.
     explicit TRunEngine(QObject* parent = nullptr);
+    // Stops a running script; the interpreter and the channels are deleted on their thread.
     ~TRunEngine() override;
 
-    // Opens the interpreter and evaluates the optional start-up script http.tcl, whose absence
-    // or failure is nobody's concern. Component failures propagate.
+    // Names Tcl's script library folder for the interpreter Start opens (empty: Tcl searches as
+    // tclsh does).
+    void SetTclLibrary(const std::string& folder) { TclLibrary = folder; }
+    // Opens the interpreter and evaluates the optional start-up script http.tcl, on the script's
+    // thread; runs asked for meanwhile follow it. A component's failure is reported to
+    // OnFailure.
     void Start();
+    // Waits until the script's thread has done what was asked of it before (Start, a run that
+    // ends by itself), without processing the application's events.
+    void WaitUntilIdle();
 
-    // Evaluates a script. Returns when it has ended; events are processed meanwhile. A
-    // component's failure propagates as its exception. Called while a script runs, it evaluates
-    // nothing and fails with AlreadyRunningMessage.
-    TRunOutcome Run(const std::string& script);
-    // Ends the running script at once, wherever it is (also in a catch, an event wait or a read
-    // of standard input). Nothing happens when no script runs.
+    // Starts a run; OnFinished tells when it has ended. False, and nothing happens, while
+    // another run goes on.
+    bool Run(TRunRequest request);
+    // Runs and waits for the end, processing the application's events meanwhile (tests and
+    // benchmarks; a window uses Run). A refused run answers AlreadyRunningMessage.
+    TRunOutcome RunAndWait(TRunRequest request);
+    TRunOutcome RunAndWait(const std::string& script) {
+        return RunAndWait(TRunRequest{script, {}});
+    }
+    // Ends the running script at once, wherever it is (also in a catch, an event wait, a read of
+    // standard input, a child process it waits for, a blocking read of a socket), and ends the
+    // child processes of the program. Nothing happens when no script runs.
     void Stop();
 
     bool IsRunning() const { return Running; }
-    bool IsWaitingForInput() const { return InputWait != nullptr; }
+    bool IsWaitingForInput() const;
     // Milliseconds since the running script started, or the length of the last run.
     qint64 ElapsedMs() const;
     // Text typed for the script's reads of standard input (also before a read asks).
     void Type(const QString& text);
 
-    // The application's events are processed at least this often while a script computes.
-    static constexpr int PumpIntervalMs = 20;
-    static constexpr const char* StoppedMessage = "script stopped by the user";
+    static constexpr const char* StoppedMessage = RunStoppedMessage;
     static constexpr const char* AlreadyRunningMessage = "a script is already running";
+    // Stop asks child processes to end; those still there after this long are killed.
+    static constexpr int ChildGraceMs = 50;
 
-    // Reported to whoever shows the run: a chunk of standard output or error (cutOff: it filled
-    // the channel's buffer, and the next chunk carries on its line).
+    // Reported to whoever shows the run: a chunk of standard output or error (cutOff: the next
+    // chunk carries on its line).
     std::function<void(QByteArrayView utf8, bool cutOff)> OnOutput;
     std::function<void(QByteArrayView utf8, bool cutOff)> OnErrorOutput;
     // A read of standard input is about to wait for typed text; then the characters it took, as
     // the echo of what was typed (without line ends).
     std::function<void()> OnInputWanted;
     std::function<void(QByteArrayView utf8)> OnInputEcho;
+    std::function<void(const TRunOutcome& outcome)> OnFinished;
+    // A component failed outside a run (opening the interpreter at Start).
+    std::function<void(const std::string& message)> OnFailure;
     // Called by the script's exit before the program ends: the editor's unsaved work.
     std::function<void()> SaveBeforeExit;
 
+    // The components, which belong to the script's thread: touch them only while no script runs.
     tslc::TTcl* Tcl1 = nullptr;
     tslc::TTclChannel* TclChannel1 = nullptr; // stdout
     tslc::TTclChannel* TclChannel2 = nullptr; // stderr
     tslc::TTclChannel* TclChannel3 = nullptr; // stdin
 
 private:
-    void CreateComponents();
-    void ReportOutput(tslc::TTclChannel& channel, const char* buf, int toWrite,
-                      const std::function<void(QByteArrayView, bool)>& report);
-    bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
-    void TclChannel3Input(char* buf, int toRead, int& errorCode, int& result);
-    void WaitForTypedInput();
-    void ChildOutputHandle(std::unique_ptr<TChildOutputPipe>& pipe, int direction, void*& handle,
-                           int& result);
-    void TakeChildOutput();
-    void StdinWatched(int mask);
-    void NotifyStdinWhenReadable();
-    static int StdinReadableEventProc(Tcl_Event* event, int flags);
-    static int IsStdinEventOf(Tcl_Event* event, void* engine);
-    void FlushScriptChannels();
-    void StartPump(Tcl_Interp* interp);
-    void StopPump(Tcl_Interp* interp);
-    void ArmPump(Tcl_Interp* interp);
-    static void PumpProc(void* engine, Tcl_Interp* interp);
-    static int ErrorLineOf(Tcl_Interp* interp);
+    void TakeReports();
+    void Finish(const TRunOutcome& outcome);
+    void ExitProgram();
+    void InterruptScript();
+    void EndSession();
 
-    std::unique_ptr<tslc::TComponent> Components; // owns Tcl1 and the three channels
-    // What child processes write in place of standard output and error.
-    std::unique_ptr<TChildOutputPipe> ChildStdout;
-    std::unique_ptr<TChildOutputPipe> ChildStderr;
-    // The last chunk reported for the channel came from a child: the script's own next chunk
-    // starts a line of its own.
-    bool StdoutFromChild = false;
-    bool StderrFromChild = false;
-    TTypedInput TypedInput;
-    QEventLoop* InputWait = nullptr;
+    TScriptLink Link;
+    TScriptThread& Thread;
+    std::unique_ptr<TScriptSession> Session; // created and destroyed on the script's thread
+    std::string TclLibrary;
+    bool Running = false;
     QElapsedTimer Clock;
     qint64 LastElapsedMs = 0;
-    bool Running = false;
-    bool StopRequested = false;
-    bool Pumping = false;
-    bool QuitRequested = false;        // the application was asked to quit while a read waited
-    bool StdinWatchedReadable = false; // a script's fileevent waits for typed lines
-    bool StdinEventQueued = false;
-    int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize
+    TRunOutcome LastOutcome;
+    // While a stopped script has not ended: blocked calls are interrupted again, and child
+    // processes that outlive their grace are killed.
+    QTimer StopTicker;
+    QElapsedTimer SinceStop;
 };

@@ -7,7 +7,9 @@
 #include "RunEngine.h"
 #include "RunTimeText.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -75,6 +77,11 @@ void TRunForm::CreateLayout() {
     errorPalette.setColor(QPalette::Text, Qt::red);
     Memoerr->setPalette(errorPalette);
     Memoerr->OnLineDoubleClick = [this](qsizetype line) { MemoerrDoubleClick(line); };
+    CopyErrorTrace = new QAction(QStringLiteral("Copy Error Trace"), Memoerr);
+    CopyErrorTrace->setEnabled(false);
+    Memoerr->addAction(CopyErrorTrace);
+    connect(CopyErrorTrace, &QAction::triggered, this,
+            [this] { QApplication::clipboard()->setText(LastErrorTrace); });
 
     Button1 = new QPushButton(QStringLiteral("Run"), this);
     Button1->setGeometry(8, 352, 75, 25);
@@ -125,14 +132,12 @@ void TRunForm::CreateEngine() {
         if (SaveBeforeExit)
             SaveBeforeExit();
     };
+    RunEngine->OnFinished = [this](const TRunOutcome& outcome) { RunFinished(outcome); };
+    RunEngine->OnFailure = [this](const std::string& message) { ShowFailure(message); };
 }
 
 void TRunForm::FormCreate() {
-    try {
-        RunEngine->Start();
-    } catch (const std::exception& e) {
-        ShowErrorBox(this, QString::fromStdString(e.what()));
-    }
+    RunEngine->Start();
 }
 
 void TRunForm::Button1Click() {
@@ -143,27 +148,34 @@ void TRunForm::Button1Click() {
 }
 
 void TRunForm::RunScript() {
-    struct TRunState {
-        TRunForm* Form;
-        ~TRunState() {
-            Form->FlushPanes();
-            Form->ShowRunState(false);
-        }
-    } runState{this};
-
     Memoout->Clear();
     Memoerr->Clear();
     LastErrorLine = 0;
+    LastErrorTrace.clear();
     ErrorReportStart = -1;
     Memoerr->setToolTip(QString());
-    const QString script = ScriptSource ? ScriptSource() : QString();
-    ShowRunState(true);
-    const TRunOutcome outcome = RunEngine->Run(script.toStdString());
-    ShowOutcome(outcome);
+    CopyErrorTrace->setEnabled(false);
+    TRunRequest request;
+    request.Script = (ScriptSource ? ScriptSource() : QString()).toStdString();
+    request.FileName = (ScriptFileName ? ScriptFileName() : QString()).toStdString();
+    if (RunEngine->Run(std::move(request)))
+        ShowRunState(true);
+}
+
+void TRunForm::RunFinished(const TRunOutcome& outcome) {
+    FlushPanes();
+    if (outcome.Failure.empty())
+        ShowOutcome(outcome);
+    else
+        ShowFailure(outcome.Failure);
+    ShowRunState(false);
+    FlushPanes();
 }
 
 void TRunForm::ShowOutcome(const TRunOutcome& outcome) {
     LastErrorLine = outcome.Succeeded || outcome.Stopped ? 0 : outcome.ErrorLine;
+    LastErrorTrace = outcome.Succeeded ? QString() : QString::fromStdString(outcome.ErrorInfo);
+    CopyErrorTrace->setEnabled(!LastErrorTrace.isEmpty());
     ErrorReportStart = LastErrorLine ? Memoerr->LineCount() : -1;
     Memoerr->setToolTip(LastErrorLine ? QStringLiteral("Double-click the error to show line %1 "
                                                        "in the editor")
@@ -174,6 +186,12 @@ void TRunForm::ShowOutcome(const TRunOutcome& outcome) {
     Memoerr->AddLine(QString::fromStdString(outcome.Result));
     Memoout->AddLine(QStringLiteral("Done."));
     LabelTime->setText(RunTimeText(false, outcome.Stopped, outcome.ElapsedMs));
+}
+
+// A component's failure is no script's error: it is shown as the application shows errors, and
+// the run reports nothing of its own.
+void TRunForm::ShowFailure(const std::string& message) {
+    ShowErrorBox(this, QString::fromStdString(message));
 }
 
 void TRunForm::ShowRunState(bool running) {

@@ -10,7 +10,9 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -39,9 +41,11 @@ public:
     bool IsWaitingForInput() const;
     TRunEngine* Engine() const { return RunEngine.get(); }
 
-    // Set by whoever shows the window: the script text a run evaluates, the editor's unsaved
-    // work before a script's exit ends the program, and moving the editor to a script line.
+    // Set by whoever shows the window: the script text a run evaluates and the document's file
+    // name (absolute, empty when it has none), the editor's unsaved work before a script's exit
+    // ends the program, and moving the editor to a script line.
     std::function<QString()> ScriptSource;
+    std::function<QString()> ScriptFileName;
     std::function<void()> SaveBeforeExit;
     std::function<void(int line)> ShowScriptLine;
 
@@ -56,6 +60,7 @@ public:
     QPushButton* ButtonStop = nullptr;
     QLabel* LabelTime = nullptr;       // running and for how long; how long the last run took
     QShortcut* StopShortcut = nullptr; // Ctrl+Break
+    QAction* CopyErrorTrace = nullptr; // in the error pane's context menu
     // The run's components, owned by the engine.
     tslc::TTcl* Tcl1 = nullptr;
     tslc::TTclChannel* TclChannel1 = nullptr; // stdout
@@ -66,9 +71,11 @@ public:
     void Button2Click();
     void Button3Click();
     void ButtonStopClick();
-    // The script line of the last run's error (1 is the first), 0 when there is none or Tcl did
-    // not tell; ShowErrorLine moves the editor there (also a double-click on the error report).
+    // The innermost document line of the last run's error (1 is the first), 0 when there is
+    // none or it is unknown; ShowErrorLine moves the editor there (also a double-click on the
+    // error report). ErrorTrace is Tcl's whole trace of it, as tclsh prints it.
     int ErrorLine() const { return LastErrorLine; }
+    QString ErrorTrace() const { return LastErrorTrace; }
     void ShowErrorLine();
     void RunScript();
     void MemooutKeyPress(QChar& key);
@@ -91,7 +98,9 @@ private:
     void InputWanted();
     void ShowRunState(bool running);
     void ShowElapsed();
+    void RunFinished(const TRunOutcome& outcome);
     void ShowOutcome(const TRunOutcome& outcome);
+    void ShowFailure(const std::string& message);
     void FlushPanes();
     void ShowDroppedLines();
     bool RefuseWhileRunning();
@@ -100,6 +109,7 @@ private:
 
     std::unique_ptr<TRunEngine> RunEngine;
     int LastErrorLine = 0;
+    QString LastErrorTrace;
     qsizetype ErrorReportStart = -1; // the error pane's first line of the error report
     QTimer ElapsedTicker;
 };

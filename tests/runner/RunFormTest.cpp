@@ -18,7 +18,9 @@
 #include "tslc/TTcl.h"
 #include "tslc/TclTk.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -45,6 +47,12 @@ namespace {
 
 QStringList PaneLines(const TLinePane* pane) {
     return pane->Lines();
+}
+
+// A run goes on on the script's thread; its end arrives through the event loop.
+void WaitForRunEnd(const TRunForm* form) {
+    while (form && form->IsRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // Runs action on the event loop once the script waits for standard input (checked every 10 ms).
@@ -97,6 +105,7 @@ protected:
         Run = std::make_unique<TRunForm>(Main.get());
         LinkRunWindowToEditor(*Run, *Main);
         RunForm = Run.get();
+        Run->Engine()->WaitUntilIdle(); // the components are the tests' to touch from here
         Run->show();
     }
     void TearDown() override {
@@ -108,6 +117,7 @@ protected:
     void RunScript(const QStringList& lines) {
         Main->Editor()->SetLines(lines);
         Run->Button1Click();
+        WaitForRunEnd(Run.get());
     }
 
     TWorkFolder WorkDir;
@@ -161,6 +171,7 @@ TEST_F(RunWindow, ComponentFailureDuringARunIsShownWhereTheButtonRuns) {
     Main->Editor()->SetLines({"puts first"});
     // Pressed directly, not through an event: only the button's own boundary can catch it.
     EXPECT_NO_THROW(Run->Button1->click());
+    WaitForRunEnd(Run.get());
     Run->Tcl1->OnBeforeEval = nullptr;
     const auto messages = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
     ASSERT_EQ(messages.size(), 1u);
@@ -261,10 +272,9 @@ TEST_F(RunWindow, BackspaceArrivesAsCharacterEight) {
 }
 
 TEST_F(RunWindow, NonBlockingStandardInputStillWaits) {
-    WhenWaiting([this] {
-        QTest::keyClick(Run->Memoout, Qt::Key_Q);
-        QTest::keyClick(Run->Memoout, Qt::Key_Return);
-    });
+    // At once: a non-blocking read takes what is there when it wakes, which a second key
+    // typed apart would miss.
+    WhenWaiting([this] { Run->Engine()->Type(QStringLiteral("q\r")); });
     RunScript({"fconfigure stdin -blocking 0", "gets stdin line", "puts \"<$line>\""});
     EXPECT_TRUE(PaneLines(Run->Memoout).contains("<q>"));
 }
@@ -325,9 +335,11 @@ TEST_F(RunWindow, QuittingTheApplicationEndsAWaitWithEndOfFile) {
     // inside it, as the program does.
     WhenWaiting([] { QCoreApplication::quit(); });
     QTimer::singleShot(0, Run.get(), [this] {
-        RunScript({"puts [gets stdin line]", "puts [eof stdin]"});
+        Main->Editor()->SetLines({"puts [gets stdin line]", "puts [eof stdin]"});
+        Run->Button1Click();
     });
     QCoreApplication::exec();
+    WaitForRunEnd(Run.get());
     EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"-1", "", "1", "", "Done."}));
 }
 
@@ -415,6 +427,7 @@ TEST_F(RunWindowStartup, HttpTclIsEvaluatedIntoTheInterpreter) {
     ASSERT_TRUE(CreateProgramWindows({}));
     MainForm->Editor()->SetLines({"puts $fromStartup"});
     RunForm->Button1Click();
+    WaitForRunEnd(RunForm);
     EXPECT_EQ(PaneLines(RunForm->Memoout).first(), "yes");
 }
 
@@ -581,6 +594,33 @@ TEST_F(RunWindow, DoubleClickOnTheErrorPutsTheCaretOnTheLineThatCalledTheFailing
     const int spacing = Run->Memoerr->fontMetrics().lineSpacing();
     QTest::mouseDClick(Run->Memoerr->viewport(), Qt::LeftButton, {}, QPoint(5, spacing + 2));
     EXPECT_EQ(Main->Editor()->CaretPos(), QPoint(0, 5));
+}
+
+TEST_F(RunWindow, ASavedDocumentsErrorLeadsIntoTheProcedureAndItsTraceCanBeCopied) {
+    Seam.AnswerSaveFile(WorkDir.FilePath("fails.tcl"));
+    Main->Editor()->SetLines({"proc fails {} {", "    set x 1", "    error boom", "}", "fails"});
+    ASSERT_TRUE(Main->FileSaveAs());
+    Main->Editor()->SetLines(
+        {"", "proc fails {} {", "    set x 1", "    error boom", "}", "fails"});
+    Run->Button1Click(); // the edited text, not the saved one
+    WaitForRunEnd(Run.get());
+    EXPECT_EQ(Run->ErrorLine(), 4);
+    const int spacing = Run->Memoerr->fontMetrics().lineSpacing();
+    QTest::mouseDClick(Run->Memoerr->viewport(), Qt::LeftButton, {}, QPoint(5, spacing + 2));
+    EXPECT_EQ(Main->Editor()->CaretPos(), QPoint(0, 3));
+    // The pane keeps its two lines; the whole trace is one action away.
+    EXPECT_EQ(PaneLines(Run->Memoerr), (QStringList{"****** ERROR *******", "boom"}));
+    ASSERT_TRUE(Run->Memoerr->actions().contains(Run->CopyErrorTrace));
+    ASSERT_TRUE(Run->CopyErrorTrace->isEnabled());
+    Run->CopyErrorTrace->trigger();
+    const QString trace = QApplication::clipboard()->text();
+    EXPECT_TRUE(trace.startsWith("boom\n    while executing\n\"error boom\"\n"
+                                 "    (procedure \"fails\" line 3)"))
+        << trace.toStdString();
+    EXPECT_TRUE(
+        trace.endsWith(QStringLiteral("(file \"%1\" line 6)").arg(Main->DocumentFilePath())));
+    RunScript({"set ok 1"});
+    EXPECT_FALSE(Run->CopyErrorTrace->isEnabled());
 }
 
 TEST_F(RunWindow, ErrorLineOfASyntaxErrorAndOnlyTheReportLeadsThere) {

@@ -1,0 +1,100 @@
+#include "ScriptLink.h"
+
+void TScriptLink::Report(TScriptReport report) {
+    bool first = false;
+    {
+        std::unique_lock<std::mutex> guard(Lock);
+        const bool output =
+            report.Kind == TScriptReport::Output || report.Kind == TScriptReport::ErrorOutput;
+        if (output)
+            Changed.wait(guard, [this] { return WaitingBytes < MaxWaitingBytes || Stopping; });
+        WaitingBytes += report.Bytes.size();
+        first = Reports.empty();
+        Reports.push_back(std::move(report));
+    }
+    // One wake-up for a whole batch: the window takes everything that waits at once.
+    if (first && ReportsWaiting)
+        ReportsWaiting();
+}
+
+std::deque<TScriptReport> TScriptLink::TakeReports() {
+    std::deque<TScriptReport> taken;
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        taken.swap(Reports);
+        WaitingBytes = 0;
+    }
+    Changed.notify_all();
+    return taken;
+}
+
+void TScriptLink::Type(const QByteArray& utf8) {
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        Typed.Add(QString::fromUtf8(utf8));
+    }
+    Changed.notify_all();
+}
+
+bool TScriptLink::TypedLineWaits() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return Typed.HasLine();
+}
+
+QByteArray TScriptLink::WaitForTyped(qsizetype maxBytes) {
+    std::unique_lock<std::mutex> guard(Lock);
+    WaitingForTyped = true;
+    Changed.wait(guard, [this] { return !Typed.IsEmpty() || Stopping || QuitRequested; });
+    WaitingForTyped = false;
+    if (Stopping || Typed.IsEmpty())
+        return {};
+    return Typed.Take(maxBytes);
+}
+
+void TScriptLink::RequestStop(const std::function<void()>& cancel) {
+    std::lock_guard<std::mutex> stopGuard(StopLock);
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        Stopping = true;
+    }
+    Changed.notify_all();
+    if (cancel)
+        cancel();
+}
+
+void TScriptLink::UnlessStopped(const std::function<void()>& action) {
+    std::lock_guard<std::mutex> stopGuard(StopLock);
+    if (!Stopping)
+        action();
+}
+
+void TScriptLink::ClearStop() {
+    std::lock_guard<std::mutex> guard(Lock);
+    Stopping = false;
+}
+
+void TScriptLink::Quit() {
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        QuitRequested = true;
+    }
+    Changed.notify_all();
+}
+
+bool TScriptLink::Quitting() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return QuitRequested;
+}
+
+void TScriptLink::WaitForExitApproval() {
+    std::unique_lock<std::mutex> guard(Lock);
+    Changed.wait(guard, [this] { return ExitApproved; });
+}
+
+void TScriptLink::ApproveExit() {
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        ExitApproved = true;
+    }
+    Changed.notify_all();
+}

@@ -1,0 +1,453 @@
+#include "ScriptSession.h"
+
+#include "ChildOutputPipe.h"
+#include "ErrorTrace.h"
+#include "ScriptExit.h"
+#include "ScriptLink.h"
+
+#include "tslc/Tslc.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+
+using namespace tslc;
+
+namespace {
+
+// The panes hold Unicode text and the scripts come from the editor as UTF-8: the standard
+// channels must not depend on the locale the program happens to run under.
+void UseUtf8(TTclChannel* channel) {
+    if (Tcl_Channel handle = channel->Channel())
+        Tcl.SetChannelOption(nullptr, handle, "-encoding", "utf-8");
+}
+
+// A script may close a standard channel; every run starts with all three open.
+void Reopen(TTclChannel* channel) {
+    if (channel->Active())
+        return;
+    channel->SetActive(true);
+    UseUtf8(channel);
+}
+
+std::string WithoutCarriageReturns(const std::string& text) {
+    std::string lf;
+    lf.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(lf),
+                 [](char c) { return c != '\r'; });
+    return lf;
+}
+
+struct TStdinReadableEvent {
+    Tcl_Event Header;
+    TScriptSession* Session;
+};
+
+} // namespace
+
+TScriptSession::TScriptSession(TScriptLink& link)
+    : Link(link) {
+    CreateComponents();
+    // The channels keep the library loaded for as long as the session lives.
+    if (!Extras.Resolve())
+        throw Exception("The Tcl library lacks what the Run window needs (Tcl 8.6 or later)");
+    ThreadId = Extras.GetCurrentThread();
+    ChannelBufferSize =
+        reinterpret_cast<decltype(ChannelBufferSize)>(FindTclProc("Tcl_GetChannelBufferSize"));
+    DocumentFiles = std::make_unique<TDocumentFileSystem>(Extras);
+    Procedures = std::make_unique<TProcedureLocations>(Extras);
+    Tk = std::make_unique<TTkSupport>(Extras);
+}
+
+TScriptSession::~TScriptSession() {
+    // The interpreter and the channels go first: deleting them may still write output.
+    Components.reset();
+    std::unique_ptr<TChildOutputPipe> pipes[2];
+    {
+        std::lock_guard<std::mutex> guard(ChildOutputLock);
+        pipes[0] = std::move(ChildStdout);
+        pipes[1] = std::move(ChildStderr);
+    }
+    if (TclLoaded() && Tcl.DeleteEvents)
+        Tcl.DeleteEvents(IsStdinEventOf, this);
+}
+
+void TScriptSession::CreateComponents() {
+    Components = std::make_unique<TComponent>();
+    Components->SetName("RunForm");
+    Tcl1 = new TTcl(Components.get());
+    Tcl1->SetName("Tcl1");
+    // Scripts run as under tclsh: Tcl's own initialisation gives clock, packages and the
+    // auto-loaded procedures.
+    Tcl1->SetOptions(TTclOptions{toPerformInit, toConvertEOL, toTslcVersion, toBindExistingNS});
+    TclChannel1 = new TTclChannel(Components.get());
+    TclChannel2 = new TTclChannel(Components.get());
+    TclChannel3 = new TTclChannel(Components.get());
+
+    // The channels are stored active: they open, and become Tcl's standard channels, when the
+    // loading finishes, before any interpreter exists.
+    TComponentLoader loader(*Components);
+    struct TChannelSettings {
+        TTclChannel* Channel;
+        const char* Name;
+        bool Blocking;
+        TTclChannelBuffering Buffering;
+        int BufferSize;
+        TTclChannelTranslation TranslationOut;
+        const char* ChannelName;
+        TTclChannelType Type;
+        TTclChannelMode Mode;
+    };
+    const TChannelSettings settings[] = {
+        {TclChannel1, "TclChannel1", false, cbLine, 0, ctCrLf, "stdout", ctStdOut, cmWrite},
+        {TclChannel2, "TclChannel2", false, cbFull, 0, ctCrLf, "stderr", ctStdErr, cmWrite},
+        {TclChannel3, "TclChannel3", true, cbLine, 80, ctAuto, "stdin", ctStdIn, cmRead},
+    };
+    for (const TChannelSettings& s : settings) {
+        s.Channel->SetName(s.Name);
+        s.Channel->SetActive(true);
+        s.Channel->SetBlocking(s.Blocking);
+        s.Channel->SetBuffering(s.Buffering);
+        s.Channel->SetBufferSize(s.BufferSize);
+        s.Channel->SetEofCharIn(0);
+        s.Channel->SetEofCharOut(0);
+        s.Channel->SetTranslationIn(ctAuto);
+        s.Channel->SetTranslationOut(s.TranslationOut);
+        s.Channel->SetChannelName(s.ChannelName);
+        s.Channel->SetChannelType(s.Type);
+        s.Channel->SetMode(s.Mode);
+    }
+    for (TTclChannel* output : {TclChannel1, TclChannel2})
+        output->OnOutput = [this](TTclChannel* channel, const char* buf, int toWrite, int&, int&) {
+            ReportOutput(*channel, buf, toWrite);
+        };
+    TclChannel3->OnInput = [this](TTclChannel*, char* buf, int toRead, int& errorCode,
+                                  int& result) {
+        TclChannel3Input(buf, toRead, errorCode, result);
+    };
+    // Every change of the standard input's blocking mode is accepted as it is.
+    TclChannel3->OnBlockMode = [](TTclChannel*, int, int&) {};
+    TclChannel3->OnWatch = [this](TTclChannel*, int mask) { StdinWatched(mask); };
+    TclChannel1->OnGetHandle = [this](TTclChannel*, int direction, void*& handle, int& result) {
+        ChildOutputHandle(ChildStdout, direction, handle, result);
+    };
+    TclChannel2->OnGetHandle = [this](TTclChannel*, int direction, void*& handle, int& result) {
+        ChildOutputHandle(ChildStderr, direction, handle, result);
+    };
+    Tcl1->OnBeforeInitInterp = [this](TComponent*, Tcl_Interp* interp) {
+        if (!TclLibrary.empty())
+            Tcl.SetVar2(interp, "tcl_library", nullptr, TclLibrary.c_str(), TCL_GLOBAL_ONLY);
+    };
+    // Without its library Tcl still evaluates scripts; the first run says what is missing.
+    Tcl1->OnInitError = [this](TComponent*, Tcl_Interp* interp) {
+        MissingLibrary = Tcl.GetStringResult(interp);
+    };
+    loader.Finish();
+    UseUtf8(TclChannel1);
+    UseUtf8(TclChannel2);
+    UseUtf8(TclChannel3);
+}
+
+void TScriptSession::Start(const std::string& tclLibrary) {
+    TclLibrary = tclLibrary;
+    Tcl1->SetActive(true);
+    RunInterp = Tcl1->Interp();
+    InstallExitHandler();
+    // An optional start-up script; whether it exists or fails is nobody's concern here.
+    Tcl1->EvalFile("http.tcl");
+}
+
+// A script's exit ends the program from this thread, once the window's thread has had the
+// editor's work saved (and then waits, so that nothing of the windows runs on).
+void TScriptSession::InstallExitHandler() {
+    InstallScriptExitHandler([this] {
+        Link.Report({TScriptReport::ExitRequested});
+        Link.WaitForExitApproval();
+    });
+}
+
+TRunOutcome TScriptSession::Run(const TRunRequest& request) {
+    QElapsedTimer clock;
+    clock.start();
+    TRunOutcome outcome;
+    try {
+        Tcl1->SetActive(true);
+        RunInterp = Tcl1->Interp();
+        ReportMissingLibraryOnce();
+        for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
+            Reopen(channel);
+        Tcl_Interp* interp = Tcl1->Interp();
+        // A Stop that came as the last run ended must not fail this one; one that comes from
+        // now on must.
+        Link.UnlessStopped([&] { ClearCancellation(interp); });
+        PrepareRun(interp, request);
+        StartStopChecks(interp);
+        struct TStopChecks {
+            TScriptSession* Session;
+            Tcl_Interp* Interp;
+            ~TStopChecks() { Session->EndStopChecks(Interp); }
+        } stopChecks{this, interp};
+        outcome.Succeeded = Evaluate(request);
+        outcome.Result = Tcl1->ResultText();
+        if (!outcome.Succeeded)
+            outcome.ErrorInfo = ErrorTrace(interp);
+        ServeTk(interp, outcome.Succeeded);
+        ClearCancellation(interp);
+        Conclude(outcome, request);
+    } catch (const std::exception& e) {
+        outcome.Failure = e.what();
+    }
+    FlushScriptChannels();
+    TakeChildOutput();
+    outcome.Stopped = Link.StopRequested();
+    // A read or a command that failed because of the stop may have set its own message; a Tk
+    // script stopped in its event loop had succeeded so far.
+    if (outcome.Stopped) {
+        outcome.Succeeded = false;
+        outcome.Result = RunStoppedMessage;
+        outcome.ErrorLine = 0;
+        outcome.ErrorInfo.clear();
+    }
+    outcome.ElapsedMs = clock.elapsed();
+    return outcome;
+}
+
+void TScriptSession::ReportMissingLibraryOnce() {
+    if (MissingLibrary.empty() || MissingLibraryReported)
+        return;
+    MissingLibraryReported = true;
+    Link.Report({TScriptReport::ErrorOutput, QByteArray(MissingLibraryNote) + "\r\n" +
+                                                 QByteArray::fromStdString(MissingLibrary)});
+}
+
+// As tclsh sets them for a script file without arguments, and in the file's folder, as an
+// editor's Run is expected to start. A document without a file runs where the editor is.
+void TScriptSession::PrepareRun(Tcl_Interp* interp, const TRunRequest& request) {
+    Procedures->Watch(interp);
+    Tcl.SetVar2(interp, "argc", nullptr, "0", TCL_GLOBAL_ONLY);
+    Tcl.SetVar2(interp, "argv", nullptr, "", TCL_GLOBAL_ONLY);
+    if (request.FileName.empty()) {
+        Tcl.UnsetVar2(interp, "argv0", nullptr, TCL_GLOBAL_ONLY);
+        return;
+    }
+    Tcl.SetVar2(interp, "argv0", nullptr, request.FileName.c_str(), TCL_GLOBAL_ONLY);
+    const std::string folder = std::filesystem::path(request.FileName).parent_path().string();
+    TObjRef path = NewString(folder);
+    Extras.FSChdir(path.get());
+}
+
+bool TScriptSession::Evaluate(const TRunRequest& request) {
+    if (request.FileName.empty())
+        return Tcl1->Eval(request.Script);
+    DocumentFiles->Serve(request.FileName, request.Script);
+    const bool succeeded = Tcl1->EvalFile(request.FileName);
+    DocumentFiles->Withdraw();
+    return succeeded;
+}
+
+// As under wish: a script that made Tk's main window runs on while the window exists; a failed
+// one takes its windows with it, and so does Stop.
+void TScriptSession::ServeTk(Tcl_Interp* interp, bool succeeded) {
+    if (succeeded && !Link.StopRequested() && Tk->HasMainWindow(interp))
+        Tk->RunMainLoop([this] { return Link.StopRequested(); }, [this] { FlushScriptChannels(); });
+    ClearCancellation(interp);
+    Tk->DestroyWindows(interp);
+    Tk->PrepareForNextLoad(interp);
+}
+
+void TScriptSession::Conclude(TRunOutcome& outcome, const TRunRequest& request) {
+    if (outcome.Succeeded)
+        return;
+    const std::string text = WithoutCarriageReturns(request.Script);
+    TErrorDocument document{request.FileName, text, [&](std::string_view name) {
+                                return Procedures->BodyLine(name, request.FileName);
+                            }};
+    document.OutermostLine = ErrorOption(Tcl1->Interp(), "-errorline");
+    outcome.ErrorLine = InnermostDocumentLine(outcome.ErrorInfo, document);
+}
+
+// Tcl forgets a cancellation once the evaluation it unwound returns to the top level. One that
+// came while no script ran (Stop as a run ended, or in Tk's event loop) would fail every later
+// evaluation: a command substitution that Tcl unwinds back to the top level clears it.
+void TScriptSession::ClearCancellation(Tcl_Interp* interp) {
+    if (Extras.Canceled(interp, TCL_CANCEL_UNWIND) == TCL_OK)
+        return;
+    Extras.EvalEx(interp, "list [list]", -1, TCL_EVAL_GLOBAL);
+    Tcl.ResetResult(interp);
+}
+
+std::string TScriptSession::ErrorTrace(Tcl_Interp* interp) const {
+    TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
+    TObjRef key = NewString("-errorinfo");
+    Tcl_Obj* value = nullptr;
+    if (Tcl.DictObjGet(nullptr, options.get(), key.get(), &value) != TCL_OK)
+        return {};
+    return StringOf(value);
+}
+
+int TScriptSession::ErrorOption(Tcl_Interp* interp, const char* key) const {
+    if (!interp)
+        return 0;
+    TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
+    TObjRef keyObj = NewString(key);
+    Tcl_Obj* value = nullptr;
+    int number = 0;
+    if (Tcl.DictObjGet(nullptr, options.get(), keyObj.get(), &value) != TCL_OK || !value ||
+        Tcl.GetIntFromObj(nullptr, value, &number) != TCL_OK)
+        return 0;
+    return std::max(number, 0);
+}
+
+// --- stop checks ------------------------------------------------------------------------------
+
+// Tcl notices a cancelled evaluation between commands, but a long "after" sleeps in slices of
+// half a second. A time limit that is never reached shortens the slices: each time it comes, it
+// is moved on by one interval.
+void TScriptSession::StartStopChecks(Tcl_Interp* interp) {
+    Tcl.LimitAddHandler(interp, TCL_LIMIT_TIME, StopCheckProc, this, nullptr);
+    StopCheckProc(this, interp);
+    Tcl.LimitTypeSet(interp, TCL_LIMIT_TIME);
+}
+
+void TScriptSession::EndStopChecks(Tcl_Interp* interp) {
+    Tcl.LimitTypeReset(interp, TCL_LIMIT_TIME);
+    Tcl.LimitRemoveHandler(interp, TCL_LIMIT_TIME, StopCheckProc, this);
+}
+
+void TScriptSession::StopCheckProc(void*, Tcl_Interp* interp) {
+    Tcl_Time next;
+    Tcl.GetTime(&next);
+    next.usec += StopCheckIntervalMs * 1000;
+    next.sec += next.usec / 1000000;
+    next.usec %= 1000000;
+    Tcl.LimitSetTime(interp, &next);
+}
+
+// --- the standard channels --------------------------------------------------------------------
+
+void TScriptSession::ReportOutput(TTclChannel& channel, const char* buf, int toWrite) {
+    std::lock_guard<std::mutex> guard(ChildOutputLock);
+    // What a child wrote before comes first, and the script's own chunk starts a line of its
+    // own after it.
+    TakeChildOutputLocked();
+    const bool toStdout = &channel == TclChannel1;
+    const TScriptReport::TKind kind = toStdout ? TScriptReport::Output : TScriptReport::ErrorOutput;
+    if (bool& lastFromChild = toStdout ? StdoutFromChild : StderrFromChild; lastFromChild) {
+        Link.Report({kind, {}, false});
+        lastFromChild = false;
+    }
+    Link.Report({kind, QByteArray(buf, toWrite), FillsBuffer(channel, toWrite)});
+}
+
+// Tcl hands a channel's buffer over as soon as it is full, wherever that is in the line, and
+// otherwise only when a line ends or the script flushes: a chunk as large as the buffer (whose
+// size a script may change) is carried on by the next one. Asked of Tcl directly, because
+// querying the option as text for every chunk would slow a script's output down noticeably.
+bool TScriptSession::FillsBuffer(const TTclChannel& channel, int toWrite) const {
+    Tcl_Channel handle = channel.Channel();
+    if (ChannelBufferSize && handle)
+        return toWrite == ChannelBufferSize(handle);
+    return toWrite == channel.BufferSize();
+}
+
+void TScriptSession::TclChannel3Input(char* buf, int toRead, int& errorCode, int& result) {
+    Link.Report({TScriptReport::InputWanted});
+    const QByteArray taken = Link.WaitForTyped(toRead);
+    if (Link.StopRequested()) {
+        // The read fails; the cancelled script unwinds at its next command.
+        errorCode = EINTR;
+        result = -1;
+        return;
+    }
+    std::copy(taken.begin(), taken.end(), buf);
+    result = static_cast<int>(taken.size()); // nothing typed: the application quits, end of file
+    QByteArray echo = taken;
+    echo.replace('\r', QByteArray()).replace('\n', QByteArray());
+    if (!echo.isEmpty())
+        Link.Report({TScriptReport::InputEcho, echo});
+}
+
+// A child process (exec ... >@stdout) gets the write end of a pipe as its output: the channel
+// offers it as its operating-system handle. Only for writing: a child cannot read typed keys.
+// The pipe's reader hands on what arrives at once, so a child's output shows while the script
+// waits for it.
+void TScriptSession::ChildOutputHandle(std::unique_ptr<TChildOutputPipe>& pipe, int direction,
+                                       void*& handle, int& result) {
+    result = TCL_ERROR;
+    if (direction != TCL_WRITABLE)
+        return;
+    std::lock_guard<std::mutex> guard(ChildOutputLock);
+    if (!pipe)
+        pipe = std::make_unique<TChildOutputPipe>([this] { TakeChildOutput(); });
+    if (pipe->WriteFd() < 0)
+        return;
+    handle = reinterpret_cast<void*>(static_cast<std::intptr_t>(pipe->WriteFd()));
+    result = TCL_OK;
+}
+
+void TScriptSession::TakeChildOutput() {
+    std::lock_guard<std::mutex> guard(ChildOutputLock);
+    TakeChildOutputLocked();
+}
+
+// A child's output is shown as it comes, in chunks that split its lines anywhere: each chunk
+// carries on the last, as in a terminal. Called on the script's thread and by the pipes'
+// readers, with ChildOutputLock held.
+void TScriptSession::TakeChildOutputLocked() {
+    const auto take = [this](TChildOutputPipe* pipe, bool& fromChild, TScriptReport::TKind kind) {
+        if (!pipe)
+            return;
+        QByteArray bytes = pipe->Take();
+        if (bytes.isEmpty())
+            return;
+        Link.Report({kind, std::move(bytes), true});
+        fromChild = true;
+    };
+    take(ChildStdout.get(), StdoutFromChild, TScriptReport::Output);
+    take(ChildStderr.get(), StderrFromChild, TScriptReport::ErrorOutput);
+}
+
+// Like a terminal's, the standard input becomes readable for a script's fileevent when a whole
+// line has been typed. Tcl is told from its own event loop, as a file's readiness would be.
+void TScriptSession::StdinWatched(int mask) {
+    StdinWatchedReadable = (mask & TCL_READABLE) != 0;
+    NotifyTyped();
+}
+
+void TScriptSession::NotifyTyped() {
+    if (!StdinWatchedReadable || !Link.TypedLineWaits() || StdinEventQueued.exchange(true))
+        return;
+    auto* event = reinterpret_cast<TStdinReadableEvent*>(Tcl.Alloc(sizeof(TStdinReadableEvent)));
+    event->Header.proc = StdinReadableEventProc;
+    event->Header.nextPtr = nullptr;
+    event->Session = this;
+    Extras.ThreadQueueEvent(ThreadId, &event->Header, TCL_QUEUE_TAIL);
+    Extras.ThreadAlert(ThreadId);
+}
+
+int TScriptSession::StdinReadableEventProc(Tcl_Event* event, int flags) {
+    if (!(flags & TCL_FILE_EVENTS))
+        return 0;
+    TScriptSession* session = reinterpret_cast<TStdinReadableEvent*>(event)->Session;
+    session->StdinEventQueued = false;
+    Tcl_Channel channel = session->TclChannel3->Channel();
+    if (channel && session->StdinWatchedReadable && session->Link.TypedLineWaits())
+        Tcl.NotifyChannel(channel, TCL_READABLE);
+    return 1;
+}
+
+int TScriptSession::IsStdinEventOf(Tcl_Event* event, void* session) {
+    return event->proc == StdinReadableEventProc &&
+           reinterpret_cast<TStdinReadableEvent*>(event)->Session == session;
+}
+
+void TScriptSession::FlushScriptChannels() {
+    // Standard error is fully buffered: without a flush, what a script wrote there would show
+    // up only in some later run, after the lines that report this one.
+    for (TTclChannel* channel : {TclChannel1, TclChannel2})
+        if (Tcl_Channel handle = channel->Channel())
+            Tcl.Flush(handle);
+}

@@ -1,0 +1,113 @@
+#pragma once
+// The script's side of the Run window, on the script's own thread: the interpreter and its
+// three standard channels live here from start-up to the end, scripts are evaluated here as
+// tclsh and wish evaluate them, and everything a run shows goes to the window through the link.
+// Every member runs on the script's thread unless it says otherwise.
+
+#include "DocumentFileSystem.h"
+#include "ProcedureLocations.h"
+#include "RunOutcome.h"
+#include "TclExtras.h"
+#include "TkSupport.h"
+
+#include <QByteArrayView>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class TChildOutputPipe;
+class TScriptLink;
+
+namespace tslc {
+class TComponent;
+class TTcl;
+class TTclChannel;
+} // namespace tslc
+
+class TScriptSession {
+public:
+    // Creates the components: the three channels become Tcl's standard channels of this thread
+    // (loading the Tcl library, whose failure propagates). The interpreter opens with Start.
+    explicit TScriptSession(TScriptLink& link);
+    ~TScriptSession();
+    TScriptSession(const TScriptSession&) = delete;
+    TScriptSession& operator=(const TScriptSession&) = delete;
+
+    // Opens the interpreter (with Tcl's initialisation; tclLibrary names Tcl's script folder,
+    // empty to let Tcl search as tclsh does) and evaluates the optional start-up script
+    // http.tcl, whose absence or failure is nobody's concern. Component failures propagate.
+    void Start(const std::string& tclLibrary);
+    // Evaluates a script; output and reads of standard input go through the link meanwhile.
+    TRunOutcome Run(const TRunRequest& request);
+
+    // Any thread: the interpreter, for Tcl_CancelEval; null before Start.
+    Tcl_Interp* Interp() const { return RunInterp; }
+    // Any thread: text was typed; a script's fileevent on standard input hears of a whole line.
+    void NotifyTyped();
+
+    // The first run says why Tcl's library is missing, with Tcl's own message after it.
+    static constexpr const char* MissingLibraryNote =
+        "Tcl's library scripts were not found: package require, clock format and procedures "
+        "such as parray are unavailable.";
+    // The time between two checks for Stop while a script sleeps or computes.
+    static constexpr int StopCheckIntervalMs = 20;
+
+    tslc::TTcl* Tcl1 = nullptr;
+    tslc::TTclChannel* TclChannel1 = nullptr; // stdout
+    tslc::TTclChannel* TclChannel2 = nullptr; // stderr
+    tslc::TTclChannel* TclChannel3 = nullptr; // stdin
+
+private:
+    void CreateComponents();
+    void InstallExitHandler();
+    void ReportMissingLibraryOnce();
+    void PrepareRun(Tcl_Interp* interp, const TRunRequest& request);
+    bool Evaluate(const TRunRequest& request);
+    void ServeTk(Tcl_Interp* interp, bool succeeded);
+    void Conclude(TRunOutcome& outcome, const TRunRequest& request);
+    void ClearCancellation(Tcl_Interp* interp);
+    std::string ErrorTrace(Tcl_Interp* interp) const;
+    int ErrorOption(Tcl_Interp* interp, const char* key) const;
+
+    void ReportOutput(tslc::TTclChannel& channel, const char* buf, int toWrite);
+    bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
+    void TclChannel3Input(char* buf, int toRead, int& errorCode, int& result);
+    void ChildOutputHandle(std::unique_ptr<TChildOutputPipe>& pipe, int direction, void*& handle,
+                           int& result);
+    void TakeChildOutput();
+    void TakeChildOutputLocked();
+    void StdinWatched(int mask);
+    static int StdinReadableEventProc(Tcl_Event* event, int flags);
+    static int IsStdinEventOf(Tcl_Event* event, void* session);
+    void FlushScriptChannels();
+    void StartStopChecks(Tcl_Interp* interp);
+    void EndStopChecks(Tcl_Interp* interp);
+    static void StopCheckProc(void* session, Tcl_Interp* interp);
+
+    TScriptLink& Link;
+    TTclExtras Extras;
+    Tcl_ThreadId ThreadId = nullptr;
+    std::unique_ptr<tslc::TComponent> Components; // owns Tcl1 and the three channels
+    std::unique_ptr<TDocumentFileSystem> DocumentFiles;
+    std::unique_ptr<TProcedureLocations> Procedures;
+    std::unique_ptr<TTkSupport> Tk;
+    std::atomic<Tcl_Interp*> RunInterp = nullptr;
+    std::string TclLibrary;
+    std::string MissingLibrary; // Tcl's message when its initialisation failed
+    bool MissingLibraryReported = false;
+
+    // What child processes write in place of standard output and error. Taken by the pipes'
+    // readers as it comes and by the script's own writes, under one lock that keeps the order.
+    std::mutex ChildOutputLock;
+    std::unique_ptr<TChildOutputPipe> ChildStdout;
+    std::unique_ptr<TChildOutputPipe> ChildStderr;
+    bool StdoutFromChild = false; // the script's next chunk starts a line of its own
+    bool StderrFromChild = false;
+
+    std::atomic<bool> StdinWatchedReadable = false; // a script's fileevent waits for lines
+    std::atomic<bool> StdinEventQueued = false;
+    int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize
+};
