@@ -12,6 +12,8 @@
 #include "tslc/TclTk.h"
 #include "tslc/TslcMsg.h"
 
+#include <QThread>
+
 #include <cstdlib>
 #include <iostream>
 
@@ -30,15 +32,24 @@ QMessageBox::Icon IconOf(tslc::TTslcMessageKind kind) {
     }
 }
 
-// The component library's message boxes, shown through the program's seam.
+// The component library's message boxes, shown through the program's seam. The library may
+// speak from the script's thread; boxes are shown by the window's thread, which answers.
 void InstallLibraryMessageDisplay() {
     tslc::SetTslcMessageDisplay(
         [](const std::string& text, const std::string& caption, tslc::TTslcMessageKind kind) {
             const auto buttons = kind == tslc::mkConfirm
                                      ? QMessageBox::Ok | QMessageBox::Cancel
                                      : QMessageBox::StandardButtons(QMessageBox::Ok);
-            return Modal().MessageBox(nullptr, IconOf(kind), QString::fromStdString(caption),
-                                      QString::fromStdString(text), buttons) == QMessageBox::Ok;
+            const auto ask = [&] {
+                return Modal().MessageBox(nullptr, IconOf(kind), QString::fromStdString(caption),
+                                          QString::fromStdString(text), buttons);
+            };
+            if (QThread::currentThread() == qApp->thread())
+                return ask() == QMessageBox::Ok;
+            QMessageBox::StandardButton answer = QMessageBox::Ok;
+            QMetaObject::invokeMethod(
+                qApp, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+            return answer == QMessageBox::Ok;
         });
 }
 
