@@ -128,16 +128,6 @@ void TTclCommand::SetMode(TTclCommandMode mode) {
 
 // --- parent and children ---
 
-void TTclCommand::SetParent(TTcl* parent) {
-    TTcl* previous = Parent();
-    if (parent == previous)
-        return;
-    if (previous && !previous->IsDestroying())
-        previous->RemoveCommand(this);
-    if (parent)
-        parent->AddCommand(this);
-}
-
 TTclCmdSwitch* TTclCommand::Switches(int index) const {
     if (index < 0 || index >= SwitchCount())
         RaiseTclErrorFmt("List index out of bounds (%d)", {std::int64_t{index}});

@@ -6,6 +6,7 @@
 // the interpreter's result for ResultText. Closing or destroying the component deletes the
 // interpreter.
 
+#include <concepts>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,7 +20,9 @@ namespace tslc {
 
 class TTcl;
 class TTclChannel;
+class TTclCommand;
 class TTclInstallable;
+class TTclTrace;
 
 /// How a TTcl prepares its interpreter and evaluates scripts.
 enum TTclOption {
@@ -82,19 +85,49 @@ public:
     int InterpCount() const { return static_cast<int>(FServed.size()); }
     Tcl_Interp* Interps(int index) const;
 
-    /// The command and trace children (owned: freed with the component). Add raises "Attempting
-    /// multiple insertion of command" (or "... of trace") for a child already in the list.
+    /// The command and trace children (owned: freed with the component), in the order they were
+    /// added. A child is attached with its SetParent, or with AddCommand and AddTrace, which raise
+    /// "Attempting multiple insertion of command" (or "... of trace") for a child already in the
+    /// list; Commands and Traces raise "List index out of bounds (%d)" for a bad index.
     int CommandCount() const { return static_cast<int>(FCommands.size()); }
-    TTclInstallable* Commands(int index) const;
+    TTclCommand* Commands(int index) const;
     int TraceCount() const { return static_cast<int>(FTraces.size()); }
-    TTclInstallable* Traces(int index) const;
-    void AddCommand(TTclInstallable* command);
-    void RemoveCommand(TTclInstallable* command);
-    void AddTrace(TTclInstallable* trace);
-    void RemoveTrace(TTclInstallable* trace);
+    TTclTrace* Traces(int index) const;
+    /// Installs command into the served interpreters (unless it lacks coAutoInstall) and appends
+    /// it. Null does nothing.
+    void AddCommand(TTclCommand* command);
+    /// Uninstalls command from the served interpreters and lets go of it without freeing it.
+    void RemoveCommand(TTclCommand* command);
+    /// Installs trace into the served interpreters and appends it. Null does nothing.
+    void AddTrace(TTclTrace* trace);
+    /// Uninstalls trace from the served interpreters and lets go of it without freeing it.
+    void RemoveTrace(TTclTrace* trace);
     /// Installs into interp, or with null into every served interpreter (the results ORed).
-    virtual int InstallCommand(TTclInstallable* command, Tcl_Interp* interp);
-    virtual int InstallTrace(TTclInstallable* trace, Tcl_Interp* interp);
+    virtual int InstallCommand(TTclCommand* command, Tcl_Interp* interp);
+    /// As InstallCommand, for a trace (which is always installed).
+    virtual int InstallTrace(TTclTrace* trace, Tcl_Interp* interp);
+
+    /// The untyped forms of earlier versions: a child of the wrong kind raises "A command or trace
+    /// can have only a TTcl as its parent".
+    template <typename T>
+    requires std::same_as<T, TTclInstallable>
+    [[deprecated("pass a TTclCommand*")]] void AddCommand(T* command) {
+        AddCommand(CommandOf(command));
+    }
+    /// See AddCommand(T*).
+    template <typename T>
+    requires std::same_as<T, TTclInstallable>
+    [[deprecated("pass a TTclCommand*")]] void RemoveCommand(T* command) {
+        RemoveCommand(CommandOf(command));
+    }
+    /// See AddCommand(T*).
+    template <typename T>
+    requires std::same_as<T, TTclInstallable>
+    [[deprecated("pass a TTclTrace*")]] void AddTrace(T* trace) { AddTrace(TraceOf(trace)); }
+    /// See AddCommand(T*).
+    template <typename T>
+    requires std::same_as<T, TTclInstallable>
+    [[deprecated("pass a TTclTrace*")]] void RemoveTrace(T* trace) { RemoveTrace(TraceOf(trace)); }
 
     /// The channels registered in every interpreter the component prepares (not owned); a listed
     /// channel that opens later is registered in the served interpreters then.
@@ -150,6 +183,15 @@ private:
     friend struct TBridgeAccess;
     friend struct TTclUnloadHook;
     friend class TTclChannel;
+    friend class TTclInstallable;
+
+    /// Whether child is of a kind a TTcl holds (a command or a trace).
+    static bool Accepts(const TTclInstallable& child);
+    /// SetParent's two halves: child joins the list of its kind, or leaves it.
+    void Adopt(TTclInstallable& child);
+    void Disown(TTclInstallable& child);
+    static TTclCommand* CommandOf(TTclInstallable* child);
+    static TTclTrace* TraceOf(TTclInstallable* child);
 
     void Open();
     void Close();
@@ -167,18 +209,23 @@ private:
     /// Registers an opening stand-in for a standard channel in the trusted interpreters of every
     /// live component.
     static void ServeStandardChannel(TTclChannel* channel);
-    void AddChild(std::vector<TTclInstallable*>& list, TTclInstallable* child, int duplicateId);
-    void RemoveChild(std::vector<TTclInstallable*>& list, TTclInstallable* child);
-    bool UninstallChild(std::vector<TTclInstallable*>& list, TTclInstallable* child,
-                        Tcl_Interp* interp);
-    void FreeChildren(std::vector<TTclInstallable*>& list);
+    template <typename T>
+    void AddChild(std::vector<T*>& list, T* child, int duplicateId);
+    template <typename T>
+    void RemoveChild(std::vector<T*>& list, T* child);
+    template <typename T>
+    bool UninstallChild(std::vector<T*>& list, T* child, Tcl_Interp* interp);
+    template <typename T>
+    void FreeChildren(std::vector<T*>& list);
+    template <typename T>
+    void ForgetChild(std::vector<T*>& list, TComponent* component);
 
     bool FActive = false;
     bool FAutoActivate = true;
     int FLastCode = TCL_OK;
     std::vector<TTclChannel*> FChannels;
     std::vector<std::string> FChannelNames; ///< the stored list until Loaded resolves it
-    std::vector<TTclInstallable*> FCommands;
+    std::vector<TTclCommand*> FCommands;
     std::string FExportPattern;
     std::string FImportPattern;
     Tcl_Interp* FInterp = nullptr;
@@ -187,7 +234,7 @@ private:
     TTclOptions FOptions = DefaultTclOptions;
     bool FSafe = false;
     bool FStreamedActive = false;
-    std::vector<TTclInstallable*> FTraces;
+    std::vector<TTclTrace*> FTraces;
 };
 
 } // namespace tslc

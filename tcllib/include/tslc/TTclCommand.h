@@ -12,7 +12,7 @@
 //   cmd->SetCommand("greet");
 //   cmd->AddSwitch("loud");
 //   cmd->OnCommand = [](TTclCommand* c, std::string& result, bool&) { result = c->Arg(0); };
-//   tcl->AddCommand(cmd);
+//   cmd->SetParent(tcl); // tcl installs the command and frees it with itself
 
 #include <cstdint>
 #include <exception>
@@ -110,9 +110,6 @@ public:
     TTclScriptDeleteEvent OnScriptDelete;
 
     // --- parent and children ---
-    /// Setting the parent removes the command from the previous TTcl and adds it to the new one,
-    /// which installs it.
-    void SetParent(TTcl* parent);
     int SwitchCount() const { return static_cast<int>(FSwitches.size()); }
     TTclCmdSwitch* Switches(int index) const;
     int ParamCount() const { return static_cast<int>(FParams.size()); }

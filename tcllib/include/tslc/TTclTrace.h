@@ -44,10 +44,6 @@ public:
     bool FlagBit(int index) const;
     void SetFlagBit(int index, bool on);
 
-    /// Moves the trace to parent when that is a TTcl (which installs it at once into the
-    /// interpreters it serves), else to no parent; the previous parent uninstalls it first.
-    void SetParent(TComponent* parent);
-
     /// The interpreter of the trace call in progress, null outside one. Nested calls each see
     /// their own.
     Tcl_Interp* Interp() const { return FInterp; }
