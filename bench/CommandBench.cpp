@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     TTcl tcl;
     tcl.SetActive(true);
     std::size_t read = 0;
-    tcl.AddCommand(MakeComponent(read));
+    MakeComponent(read)->SetParent(&tcl);
     Tcl.CreateObjCommand(tcl.Interp(), "hcmd", HandWrittenCmd, nullptr, nullptr);
     if (!tcl.Eval(ProcCmd)) {
         std::fprintf(stderr, "%s\n", tcl.ResultText().c_str());
@@ -158,11 +158,12 @@ int main(int argc, char** argv) {
     for (const char* cmd : {"cmd", "hcmd", "pcmd"})
         tcl.Eval(std::string("loop ") + cmd + " 1000");
 
-    // "profile" runs the component's loop alone, for a profiler.
+    // "profile [command [calls]]" runs one loop alone (the component's, one million calls by
+    // default), for a profiler or an instruction counter.
     if (argc > 1 && std::string(argv[1]) == "profile") {
-        for (int r = 0; r < Rounds; ++r)
-            tcl.Eval("loop cmd " + count);
-        return 0;
+        const std::string which = argc > 2 ? argv[2] : "cmd";
+        const std::string calls = argc > 3 ? argv[3] : count;
+        return tcl.Eval("loop " + which + " " + calls) ? 0 : 1;
     }
     const long before = Allocations.load();
     tcl.Eval("loop cmd 1000");
