@@ -248,7 +248,7 @@ Tcl_Namespace* TTcl::CreateOrBindNamespace(Tcl_Interp* interp, Tcl_Namespace* ex
         return nullptr;
     if (existing && FOptions.Contains(toBindExistingNS))
         return existing;
-    TBridgeTicket* ticket = IssueNamespaceTicket(interp);
+    ClientData ticket = IssueNamespaceTicket(interp);
     Tcl_Namespace* ns =
         Tcl.CreateNamespace(interp, FNamespace.c_str(), ticket, TclNamespaceDeleteProc);
     if (!ns) {

@@ -13,8 +13,14 @@
 
 namespace tslc {
 
+struct TTclChannel::TData {
+    TChannelRecord* Record = nullptr; // the record this component owns, or null
+    std::uint32_t RecordGeneration = 0;
+};
+
 TTclChannel::TTclChannel(TComponent* owner)
-    : TTclComponent(owner) {}
+    : TTclComponent(owner)
+    , FData(std::make_unique<TData>()) {}
 
 // The destroying state is set first: apart from the output still buffered, which is flushed to
 // OnOutput, the close reaches no handler (the driver procedures answer ENODEV), while the close
@@ -184,21 +190,21 @@ void TTclChannel::OpenChannel() {
     if (FChannelName.empty())
         RaiseTclError(sBadChannelName);
     DisownRecord();
-    FRecord = NewChannelRecord(this);
-    FRecordGeneration = ChannelRecordGeneration();
+    FData->Record = NewChannelRecord(this);
+    FData->RecordGeneration = ChannelRecordGeneration();
     Tcl_Channel channel = nullptr;
     {
         TLibraryLockGuard lock(LibraryLock());
         KeepStdSlotsFromSilentFill();
-        channel =
-            Tcl.CreateChannel(TslcChannelType(), FChannelName.c_str(), FRecord, ChannelMask(FMode));
+        channel = Tcl.CreateChannel(TslcChannelType(), FChannelName.c_str(), FData->Record,
+                                    ChannelMask(FMode));
     }
     if (!channel)
         RaiseTclError(sCreateChannelFailed);
     FChannel = channel;
     // The record outlives the component, so the handler is safe whenever Tcl calls it; Tcl
     // drops it itself when it closes the channel.
-    Tcl.CreateCloseHandler(channel, ChannelCloseHandler, FRecord);
+    Tcl.CreateCloseHandler(channel, ChannelCloseHandler, FData->Record);
     FActive = true;
     TDestroyGuard guard(*this);
     if (!PushOptions(channel, guard)) {
@@ -347,9 +353,9 @@ void TTclChannel::FlushFinalOutput() {
 // From now on the driver procedures find no component behind the record. A record of a list that
 // Tcl's exit handler has freed is not touched.
 void TTclChannel::DisownRecord() {
-    if (FRecord && FRecordGeneration == ChannelRecordGeneration())
-        FRecord->Owner = nullptr;
-    FRecord = nullptr;
+    if (FData->Record && FData->RecordGeneration == ChannelRecordGeneration())
+        FData->Record->Owner = nullptr;
+    FData->Record = nullptr;
 }
 
 void TTclChannel::BindInterp(Tcl_Interp* interp) {

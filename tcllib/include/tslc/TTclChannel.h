@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,6 @@
 
 namespace tslc {
 
-struct TChannelRecord;
 class TTcl;
 class TTclChannel;
 
@@ -171,8 +171,6 @@ private:
     Tcl_Channel FChannel = nullptr; ///< cleared when Tcl really closes the channel
     std::string FChannelName;
     TTclChannelMode FMode = cmRead;
-    TChannelRecord* FRecord = nullptr; ///< the record this component owns, or null
-    std::uint32_t FRecordGeneration = 0;
     TTclChannelType FChannelType = ctNormal;
     std::vector<Tcl_Interp*> FInterps;
     std::vector<TTcl*> FListedBy; ///< the TTcl components whose Channels hold this one
@@ -193,6 +191,8 @@ private:
     std::uint32_t FRefreshInterval = 1000;
     mutable std::optional<std::uint32_t> FTranslationReadTick;
     mutable std::optional<std::uint32_t> FEofReadTick;
+    struct TData; ///< the instance record Tcl holds for the open channel
+    std::unique_ptr<TData> FData;
 };
 
 } // namespace tslc

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "tslc/TTclComponent.h"
@@ -13,7 +14,6 @@ namespace tslc {
 
 class TTclCmdParam;
 class TTclCommand;
-struct TParamDecl;
 
 /// APos is the 1-based position of the word among the positional words, AParam the word. result is
 /// the call's shared result text; setting success to false fails the call.
@@ -48,15 +48,14 @@ public:
 
     TTclCmdParamEvent OnParam;
 
-    const TParamDecl& Decl() const;
-
 protected:
     virtual void DoParam(int APos, const std::string& AParam, std::string& result, bool& success);
 
 private:
     friend class TTclCommand;
 
-    TParamDecl* FDecl;
+    struct TData; ///< the declaration that the command's parameter pass works on
+    std::unique_ptr<TData> FData;
     TTclCommand* FParent = nullptr;
 };
 
