@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "BridgeTicket.h"
 #include "InstallRecords.h"
 #include "TclChannelRecords.h"
 #include "tslc/CommandOwnership.h"
@@ -40,7 +41,10 @@ struct TBridgeAccess {
     static void InterpDeleted(TTclCommand& command, Tcl_Interp* interp) {
         command.InterpDeleted(interp);
     }
-    static void ScriptDeleted(TTclInstallRec& rec) { rec.Owner->ScriptDeleted(&rec); }
+    static void ScriptDeleted(ClientData record) {
+        auto* rec = static_cast<TTclCommand::TInstallRec*>(record);
+        rec->Owner->ScriptDeleted(rec);
+    }
     static void NamespaceDeleted(TTcl& tcl) { tcl.DoNamespaceDelete(); }
     static void ChannelClosed(TTclChannel& channel) { channel.ChannelClosedByTcl(); }
     static Tcl_Channel ChannelOf(const TTclChannel& channel) { return channel.FChannel; }
@@ -319,17 +323,14 @@ int RunCommand(ClientData clientData, Tcl_Interp* interp, int argc, bool objCall
     auto* command = static_cast<TTclCommand*>(clientData);
     if (!command || !TableLoaded() || command->IsDestroying())
         return TCL_OK;
-    const char* message = "Unknown exception";
-    std::string text;
     try {
         const int code = command->Execute(interp, argc, objCall, argv);
         return code == CommandDestroyedMarker ? TCL_OK : code;
     } catch (const std::exception& e) {
-        text = e.what();
-        message = text.c_str();
+        Tcl.SetResult(interp, const_cast<char*>(e.what()), TCL_VOLATILE);
     } catch (...) {
+        Tcl.SetResult(interp, const_cast<char*>("Unknown exception"), TCL_STATIC);
     }
-    Tcl.SetResult(interp, const_cast<char*>(message), TCL_VOLATILE);
     return TCL_ERROR;
 }
 
@@ -350,8 +351,7 @@ int TclObjCommandProc(ClientData clientData, Tcl_Interp* interp, int objc,
 void TclCommandDeleteProc(ClientData clientData) noexcept {
     if (!clientData || !TclLoaded() || !IsLiveInstallRec(clientData))
         return;
-    auto& rec = *static_cast<TTclInstallRec*>(clientData);
-    ReportingFailures([&] { TBridgeAccess::ScriptDeleted(rec); });
+    ReportingFailures([&] { TBridgeAccess::ScriptDeleted(clientData); });
 }
 
 void TclInterpDeletedCommand(ClientData clientData, Tcl_Interp* interp) noexcept {

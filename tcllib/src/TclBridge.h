@@ -27,7 +27,7 @@ int TclCommandProc(ClientData clientData, Tcl_Interp* interp, int argc,
 int TclObjCommandProc(ClientData clientData, Tcl_Interp* interp, int objc,
                       Tcl_Obj* const objv[]) noexcept;
 // The one delete procedure of every command the library makes (client data: the command's
-// TTclInstallRec): IsTslcModProcs recognises the library's commands by it.
+// installation record): IsTslcModProcs recognises the library's commands by it.
 void TclCommandDeleteProc(ClientData clientData) noexcept;
 void TclInterpDeletedCommand(ClientData clientData, Tcl_Interp* interp) noexcept;
 

@@ -4,6 +4,7 @@
 // recognised switch word, in the order of the words, before the parameters and OnCommand.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,6 @@ namespace tslc {
 
 class TTclCmdSwitch;
 class TTclCommand;
-struct TSwitchDecl;
-struct TSwitchCallState;
 
 /// ASwitch is the word as typed, without its prefix character. result is the call's shared result
 /// text; setting success to false fails the call.
@@ -71,19 +70,16 @@ public:
 
     TTclCmdSwitchEvent OnSwitch;
 
-    /// The declaration and per-call state the command's parse works on.
-    const TSwitchDecl& Decl() const;
-    TSwitchCallState& CallState();
-    const TSwitchCallState& CallState() const;
-
 protected:
     virtual void DoSwitch(const std::string& ASwitch, std::string& result, bool& success);
 
 private:
     friend class TTclCommand;
 
-    struct TData;
-    TData* FData;
+    void ParseSettingsChanged();
+
+    struct TData; ///< the declaration and per-call state that the command's parse works on
+    std::unique_ptr<TData> FData;
     TTclCommand* FParent = nullptr;
     const char* FSwitchText = nullptr;
 };

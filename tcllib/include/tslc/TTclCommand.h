@@ -34,16 +34,6 @@ class TTclCommand;
 class TTclCmdSwitch;
 class TTclCmdParam;
 
-/// One successful installation of a command into an interpreter. Tcl holds it as the command's
-/// delete data; Name is the full name the command has now in that interpreter.
-struct TTclInstallRec {
-    std::string Name;
-    Tcl_Command Token;
-    Tcl_Interp* Interp;
-    TTclCommand* Owner;
-    bool* RemovedFlag; ///< set when the record is forgotten while its delete notice runs
-};
-
 using TTclCmdEvent = std::function<void(TTclCommand* sender)>;
 using TTclCommandEvent =
     std::function<void(TTclCommand* sender, std::string& result, bool& success)>;
@@ -89,12 +79,12 @@ public:
     TTclCommandMode Mode() const { return FMode; }
     void SetMode(TTclCommandMode mode);
     TTclCommandOptions Options() const { return FOptions; }
-    void SetOptions(TTclCommandOptions options) { FOptions = options; }
+    void SetOptions(TTclCommandOptions options);
     TTclCmdSwitchPrefix SwitchPrefix() const { return FSwitchPrefix; }
-    void SetSwitchPrefix(TTclCmdSwitchPrefix prefix) { FSwitchPrefix = prefix; }
+    void SetSwitchPrefix(TTclCmdSwitchPrefix prefix);
     /// The prefix character of spOther; "-" by default.
     char SwitchPrefixChar() const { return FSwitchPrefixChar; }
-    void SetSwitchPrefixChar(char prefix) { FSwitchPrefixChar = prefix; }
+    void SetSwitchPrefixChar(char prefix);
 
     // --- events ---
     TTclCmdEvent OnCreate; ///< after the component has been loaded (not when created by code)
@@ -130,8 +120,13 @@ public:
     void UninstallFrom(Tcl_Interp* interp) override;
     bool AutoInstall() const override { return FOptions.Contains(coAutoInstall); }
     std::string InstallName() const override { return FCommand; }
-    int InstallCount() const { return static_cast<int>(FInstalls.size()); }
-    const TTclInstallRec& Installs(int index) const;
+    /// The installations that are in place: one per interpreter the command was installed into
+    /// (and has not left since), with the full name it has there now (namespace-qualified when it
+    /// was installed so, and following renames by scripts). InstalledName and InstalledInterp
+    /// raise "List index out of bounds (%d)" outside 0..InstallCount()-1.
+    int InstallCount() const;
+    std::string InstalledName(int index) const;
+    Tcl_Interp* InstalledInterp(int index) const;
     /// The interpreters the component watches for deletion, once per installation attempt.
     int InterpCount() const { return static_cast<int>(FInterps.size()); }
     Tcl_Interp* Interps(int index) const;
@@ -208,7 +203,9 @@ private:
     friend class TTclCmdSwitch;
     friend class TTclCmdParam;
     friend class TTclRenameCommand;
-    struct TCallLevel;
+    struct TInstallRec; ///< one installation; Tcl holds it as the command's delete data
+    struct TCallLevel;  ///< the lists of one nesting depth of calls
+    struct TData;       ///< the installation records and the call levels
     struct TSavedCall;
 
     /// Children
@@ -218,25 +215,28 @@ private:
     void RemoveParam(TTclCmdParam* item);
     /// Installation records and watched interpreters
     void RecordInstall(Tcl_Interp* interp, const std::string& name, Tcl_Command token);
-    bool StillOurs(const TTclInstallRec& rec) const;
-    void ForgetRecord(TTclInstallRec* rec);
+    bool StillOurs(const TInstallRec& rec) const;
+    void ForgetRecord(TInstallRec* rec);
     void ForgetInterp(Tcl_Interp* interp);
-    void ScriptDeleted(TTclInstallRec* rec);
+    void ScriptDeleted(TInstallRec* rec);
     void InterpDeleted(Tcl_Interp* interp);
     void Renamed(Tcl_Interp* interp, Tcl_Command token, const std::string& newName);
     /// The call
     TCallLevel& EnterLevel();
     void LeaveLevel();
-    int RunCall(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv,
-                std::string& result, TDestroyGuard& guard);
-    void Parse();
-    bool CountFails() const;
-    int SwitchPass(std::string& result, TDestroyGuard& guard);
-    int ParamPass(std::string& result, TDestroyGuard& guard);
-    bool OfferWord(std::size_t k, std::string& result, TDestroyGuard& guard);
+    int RunCall(TCallLevel& level, std::string& result, TDestroyGuard& guard);
+    bool ReadWords(TCallLevel& level) const;
+    void Parse(TCallLevel& level);
+    bool CountFails(const TCallLevel& level) const;
+    int SwitchPass(const TCallLevel& level, std::string& result, TDestroyGuard& guard);
+    int ParamPass(const TCallLevel& level, std::string& result, TDestroyGuard& guard);
+    bool OfferWord(const TCallLevel& level, std::size_t k, std::string& result,
+                   TDestroyGuard& guard);
     int HandleException(const std::exception& e, std::string& result, int code,
                         TDestroyGuard& guard);
     bool Catches(TDestroyGuard& guard) const;
+    void ReadResult(std::string& result) const;
+    void StoreResult(const std::string& text);
     const TCallLevel& Current() const;
 
     std::string FCommand;
@@ -252,7 +252,8 @@ private:
     std::vector<TTclCmdSwitch*> FSwitches;
     std::vector<TTclCmdParam*> FParams;
     unsigned FChildrenGeneration = 0; ///< changes whenever a child joins or leaves a list
-    std::vector<TTclInstallRec*> FInstalls;
+    unsigned FParseSettings = 0;      ///< changes whenever a setting the parse reads changes
+    unsigned FStatesStamp = 0;        ///< changes whenever the switches' call states change
     std::vector<Tcl_Interp*> FInterps;
 
     Tcl_Interp* FInterp = nullptr;
@@ -262,11 +263,7 @@ private:
     int FArgvIndex = 0;
     bool FHalted = false;
     bool FSkipCommand = false;
-    /// One set of per-call lists per nesting depth, kept from call to call so that a call
-    /// allocates nothing once they have grown; a nested call gets its own.
-    std::vector<std::unique_ptr<TCallLevel>> FLevels;
-    std::size_t FDepth = 0;
-    TCallLevel* FCurrentLevel = nullptr; ///< the innermost call's lists, null outside a call
+    std::unique_ptr<TData> FData;
 };
 
 } // namespace tslc
