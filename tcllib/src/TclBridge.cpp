@@ -62,8 +62,9 @@ struct TBridgeAccess {
         c.DoInput(buf, toRead, errorCode, result);
     }
     static void Output(TTclChannel& c, const char* buf, int toWrite, int& errorCode, int& result) {
-        c.DoOutput(buf, toWrite, errorCode, result);
+        c.WriteScriptOutput(buf, toWrite, errorCode, result);
     }
+    static void ChildOutputArrived(TTclChannel& c) { c.ChildOutputArrived(); }
     static void Seek(TTclChannel& c, long offset, int mode, int& errorCode, int& result) {
         c.DoSeek(offset, mode, errorCode, result);
     }
@@ -77,7 +78,10 @@ struct TBridgeAccess {
     }
     static void Watch(TTclChannel& c, int mask) { c.DoWatch(mask); }
     static void GetHandle(TTclChannel& c, int direction, void*& handle, int& result) {
-        c.DoGetHandle(direction, handle, result);
+        if (c.ServeChildHandle(direction, handle))
+            result = TCL_OK;
+        else
+            c.DoGetHandle(direction, handle, result);
     }
 };
 
@@ -468,6 +472,23 @@ int ChannelGetHandleProc(ClientData instanceData, int direction, ClientData* han
     } catch (...) {
     }
     return result;
+}
+
+int ChildOutputEventProc(Tcl_Event* event, int flags) noexcept {
+    if (!(flags & TCL_FILE_EVENTS))
+        return 0;
+    const auto& childEvent = *reinterpret_cast<TChildOutputEvent*>(event);
+    if (ChannelRecordsReleased() || childEvent.Generation != ChannelRecordGeneration())
+        return 1;
+    TTclChannel* owner = childEvent.Record->Owner;
+    if (owner && !owner->IsDestroying())
+        ReportingFailures([&] { TBridgeAccess::ChildOutputArrived(*owner); });
+    return 1;
+}
+
+int IsChildOutputEventOf(Tcl_Event* event, ClientData record) noexcept {
+    return event->proc == ChildOutputEventProc &&
+           reinterpret_cast<TChildOutputEvent*>(event)->Record == record;
 }
 
 void ChannelCloseHandler(ClientData instanceData) noexcept {

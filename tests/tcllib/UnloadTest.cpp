@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 using namespace tslc;
@@ -147,4 +150,28 @@ TEST(Unload, TclFinalizedFirstClosesTheChannelsAfterDeliveringTheirOutput) {
     delete channel; // must not flush or close through the finalized Tcl
     UnloadTcl();
     EXPECT_EQ(out, std::vector<std::string>{"held"});
+}
+
+// The child output service ends with the library: its reader thread goes and the pipe closes, also
+// while a child still writes (which then gets SIGPIPE).
+TEST(Unload, EndsTheChildOutputServiceWhileAChildStillWrites) {
+    TComponent form;
+    std::vector<std::string> out;
+    TTclChannel* channel = MakeStdOut(&form, out);
+    channel->SetChildOutput(true);
+    channel->SetActive(true);
+    auto* tcl = new TTcl(&form);
+    const auto threads = [] {
+        const std::filesystem::directory_iterator tasks("/proc/self/task");
+        return std::distance(begin(tasks), end(tasks));
+    };
+    const auto before = threads();
+    ASSERT_TRUE(tcl->Eval("exec yes &"));
+    const pid_t child = static_cast<pid_t>(std::stoi(tcl->ResultText()));
+    EXPECT_EQ(threads(), before + 1);
+    UnloadTcl();
+    EXPECT_EQ(threads(), before);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE);
 }

@@ -92,6 +92,28 @@ public:
     std::uint32_t OptionRefreshInterval() const { return FRefreshInterval; }
     void SetOptionRefreshInterval(std::uint32_t milliseconds) { FRefreshInterval = milliseconds; }
 
+    /// The child output service, off by default: while it is on, a child process that a script
+    /// starts with its output on this channel (exec ... >@chan 2>@chan, or exec ... & and open
+    /// |... when the channel stands in for stdout or stderr) writes into a pipe of the
+    /// component's, and its bytes reach OnOutput as if the script had written them, in order with
+    /// the script's own writes, however much the child writes. The pipe and the thread that
+    /// drains it are made when the first child is handed the channel, and go when the channel
+    /// closes, the component is destroyed, the service is switched off or Tcl is unloaded, also
+    /// while a child still writes (the child then gets EPIPE). OnOutput sees a child's bytes only
+    /// on the thread that opened the channel: before each of the script's writes to it, from
+    /// Tcl's event loop on that thread (vwait, update: the thread is woken for them), when the
+    /// channel closes, and when the host calls DeliverChildOutput. OnGetHandle then sees no
+    /// request for the channel's writable handle.
+    bool ChildOutput() const;
+    void SetChildOutput(bool serve);
+    /// True while OnOutput is called with bytes a child process wrote: such a chunk may end
+    /// anywhere in a line (the handler's result and errorCode are not used for it).
+    bool OutputFromChild() const;
+    /// Hands what children wrote and OnOutput has not seen yet to OnOutput now, and answers how
+    /// many bytes that was. Only on the thread that opened the channel (0 on another), for
+    /// example after Eval returns; a call from inside OnOutput delivers nothing.
+    int DeliverChildOutput();
+
     /// Opening registers the channel in the interpreters of every TTcl that lists it; a stand-in
     /// for a standard channel also in those of every other TTcl (as Tcl does for a new
     /// interpreter). Handlers that Tcl calls meanwhile may close or free the component.
@@ -142,6 +164,13 @@ private:
     friend class TTcl;
 
     bool IsOpen() const { return FActive && FChannel; }
+    /// The child output service's side of the driver: the writable handle a child gets, the
+    /// script's write (the children's bytes first), and the event that tells of new bytes.
+    bool ServeChildHandle(int direction, void*& handle);
+    void WriteScriptOutput(const char* buf, int toWrite, int& errorCode, int& result);
+    void ChildOutputArrived();
+    void StartChildOutput();
+    void StopChildOutput(bool deliver);
     void KeepStdSlotsFromSilentFill();
     bool PushOptions(Tcl_Channel channel, const TDestroyGuard& guard);
     bool StillOpening(Tcl_Channel channel) const;
@@ -191,7 +220,7 @@ private:
     std::uint32_t FRefreshInterval = 1000;
     mutable std::optional<std::uint32_t> FTranslationReadTick;
     mutable std::optional<std::uint32_t> FEofReadTick;
-    struct TData; ///< the instance record Tcl holds for the open channel
+    struct TData; ///< the instance record Tcl holds for the open channel; the child output service
     std::unique_ptr<TData> FData;
 };
 
