@@ -608,7 +608,7 @@ bool TTclCommand::Catches(TDestroyGuard& guard) const {
 // they are the very objects the level holds from its previous call. Only the words that changed
 // are read and copied again. A word's text is read from Tcl's object directly where it has one,
 // as Tcl's own commands do.
-bool TTclCommand::ReadWords(TCallLevel& level) const {
+[[gnu::always_inline]] inline bool TTclCommand::ReadWords(TCallLevel& level) const {
     const auto count = static_cast<std::size_t>(FArgc);
     if (level.Epoch != TclEpoch) {
         level.Objects.clear(); // that Tcl is gone, and its objects with it
