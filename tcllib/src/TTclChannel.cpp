@@ -470,32 +470,35 @@ void TTclChannel::ChildOutputArrived() {
     DeliverChildOutput();
 }
 
-int TTclChannel::DeliverChildOutput() {
+std::size_t TTclChannel::DeliverChildOutput() {
     TData& data = *FData;
     if (!data.ChildPipe || data.Delivering || std::this_thread::get_id() != data.Thread)
         return 0;
     const std::string bytes = data.ChildPipe->Take();
-    TDestroyGuard guard(*this);
-    data.Delivering = true;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const std::size_t chunk = std::min(ChildChunk, bytes.size() - done);
-        int errorCode = 0;
-        int result = static_cast<int>(chunk);
-        data.FromChild = true;
-        try {
-            DoOutput(bytes.data() + done, static_cast<int>(chunk), errorCode, result);
-        } catch (...) {
-            if (!guard.Destroyed())
-                data.FromChild = data.Delivering = false;
-            throw;
+    std::size_t done = 0;
+    bool destroyed = false;
+    {
+        TDestroyGuard guard(*this);
+        data.Delivering = true;
+        while (done < bytes.size() && !destroyed) {
+            const std::size_t chunk = std::min(ChildChunk, bytes.size() - done);
+            int errorCode = 0;
+            int result = static_cast<int>(chunk);
+            data.FromChild = true;
+            try {
+                DoOutput(bytes.data() + done, static_cast<int>(chunk), errorCode, result);
+            } catch (...) {
+                if (!guard.Destroyed())
+                    data.FromChild = data.Delivering = false;
+                throw;
+            }
+            done += chunk;
+            destroyed = guard.Destroyed();
         }
-        if (guard.Destroyed())
-            return static_cast<int>(done + chunk);
-        data.FromChild = false;
-        done += chunk;
     }
-    data.Delivering = false;
-    return static_cast<int>(bytes.size());
+    if (!destroyed)
+        data.FromChild = data.Delivering = false;
+    return done;
 }
 
 // What children wrote before the script's write comes first.

@@ -20,6 +20,13 @@ void ReleaseTicket(TBridgeTicket* ticket) {
 
 } // namespace
 
+// Out of line: inlined, the compiler would take the link that a destroyed component's guard
+// leaves behind for a dangling pointer.
+TTclComponent::TDestroyGuard::~TDestroyGuard() {
+    if (!FDestroyed)
+        FComponent->FDestroyedFlag = FOuter;
+}
+
 TTclComponent::TTclComponent(TComponent* owner)
     : TComponent(owner)
     , FData(std::make_unique<TData>()) {}

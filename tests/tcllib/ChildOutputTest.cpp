@@ -154,11 +154,11 @@ TEST(ChildOutput, HostTakesWhatIsLeftAfterTheScript) {
     TChildHost host;
     ASSERT_EQ(EvalResult(*host.Interp, "exec sh -c {printf late} >@kid"), "");
     EXPECT_EQ(host.Got.Text, "");
-    EXPECT_EQ(host.Channel->DeliverChildOutput(), 4);
+    EXPECT_EQ(host.Channel->DeliverChildOutput(), 4u);
     EXPECT_EQ(host.Got.Text, "late");
-    int taken = -1;
+    std::size_t taken = 1;
     std::thread([&] { taken = host.Channel->DeliverChildOutput(); }).join();
-    EXPECT_EQ(taken, 0) << "only the channel's thread delivers";
+    EXPECT_EQ(taken, 0u) << "only the channel's thread delivers";
 }
 
 TEST(ChildOutput, IsOffByDefaultAndCostsNoThread) {
@@ -193,7 +193,7 @@ TEST_P(ChildOutputEnds, WhileAChildStillWrites) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
     if (host) {
         EXPECT_FALSE(host->Channel->OutputFromChild());
-        EXPECT_EQ(host->Channel->DeliverChildOutput(), 0);
+        EXPECT_EQ(host->Channel->DeliverChildOutput(), 0u);
         EXPECT_EQ(EvalResult(*host->Interp, "update; set done 1"), "1");
     }
 }

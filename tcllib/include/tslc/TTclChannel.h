@@ -146,7 +146,7 @@ public:
     /// Hands what children wrote and OnOutput has not seen yet to OnOutput now, and answers how
     /// many bytes that was. Only on the thread that opened the channel (0 on another), for
     /// example after Eval returns; a call from inside OnOutput delivers nothing.
-    int DeliverChildOutput();
+    std::size_t DeliverChildOutput();
 
     /// Opening registers the channel in the interpreters of every TTcl that lists it; a stand-in
     /// for a standard channel also in those of every other TTcl (as Tcl does for a new

@@ -49,10 +49,8 @@ public:
             , FOuter(component.FDestroyedFlag) {
             component.FDestroyedFlag = this;
         }
-        ~TDestroyGuard() {
-            if (!FDestroyed)
-                FComponent->FDestroyedFlag = FOuter;
-        }
+        /// Unlinks the guard, unless the component is gone.
+        ~TDestroyGuard();
         TDestroyGuard(const TDestroyGuard&) = delete;
         TDestroyGuard& operator=(const TDestroyGuard&) = delete;
         /// True once the guarded component has been destroyed.
