@@ -2,7 +2,8 @@
 # Sets up, builds and runs Quillet on a Debian machine.
 #   ./quillet.sh run [file]   install what is missing, build, start the editor
 #   ./quillet.sh test         install what is missing, check the format, build with warnings as
-#                             errors, run every test, run them again under AddressSanitizer and
+#                             errors, build the library reference (a Doxygen warning fails it),
+#                             run every test, run them again under AddressSanitizer and
 #                             UndefinedBehaviorSanitizer, then build and briefly run the fuzzers
 set -euo pipefail
 # File names on the command line are the caller's: relative ones mean the caller's directory.
@@ -11,7 +12,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev tcl8.6 tcl8.6-dev
           tcl8.6-doc zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
-          clang libclang-rt-14-dev clang-format git)
+          clang libclang-rt-14-dev clang-format git doxygen)
 JOBS=${JOBS:-2}
 
 as_root() {
@@ -58,6 +59,7 @@ test)
     check_format
     build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=ON \
         -DQUILLET_BUILD_BENCH=ON -DQUILLET_WERROR=ON
+    cmake --build build --target docs
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS")
     build build-asan -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_TESTS=ON \
         -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON

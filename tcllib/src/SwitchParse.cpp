@@ -1,5 +1,7 @@
 #include "SwitchParse.h"
 
+#include <cstring>
+
 #include "tslc/TslcMsg.h"
 
 namespace tslc {
@@ -10,129 +12,40 @@ char FoldAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// The word's index among all words, or -1 when it is past the first MaxIndexedWords of its kind.
-int IndexedOrNone(std::size_t ordinal, int argvIndex) {
-    return ordinal < static_cast<std::size_t>(MaxIndexedWords) ? argvIndex : -1;
+// The comparisons below run for every switch word of every call, so they are kept small enough
+// to be inlined into the parse: equal bytes need no folding.
+inline bool SameText(const char* a, const char* b, std::size_t n, bool caseSensitive) {
+    if (caseSensitive)
+        return std::memcmp(a, b, n) == 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
 }
 
-// The parse's running state between words: recognition on or off, the pending switch, the count
-// R of positional words since the last switch word and the index F of the first of them.
-class TSwitchParser {
-public:
-    TSwitchParser(const TSwitchParseInput& input, std::span<TSwitchCallState* const> states,
-                  TSwitchParseOutput& out)
-        : FIn(input)
-        , FStates(states)
-        , FOut(out) {}
-
-    void Run() {
-        for (std::size_t i = 1; i < FIn.Words.size(); ++i) {
-            const std::string_view word = FIn.Words[i];
-            if (FRecognise && IsSwitchWord(word, FIn.Prefix, FIn.PrefixChar))
-                TakeSwitchWord(word.substr(1), static_cast<int>(i));
-            else
-                TakePositional(word, static_cast<int>(i));
-        }
-        ClosePending();
-    }
-
-private:
-    const TSwitchDecl& Decl(int s) const { return *FIn.Switches[static_cast<std::size_t>(s)]; }
-    TSwitchCallState& State(int s) const { return *FStates[static_cast<std::size_t>(s)]; }
-
-    int FindSwitch(std::string_view text) const {
-        for (std::size_t s = 0; s < FIn.Switches.size(); ++s)
-            if (SwitchMatches(text, *FIn.Switches[s]))
-                return static_cast<int>(s);
-        return -1;
-    }
-
-    // The switch that text names and that this call accepts, or -1 when the word is dropped.
-    int AcceptSwitch(std::string_view text) const {
-        const int s = FindSwitch(text);
-        if (s < 0) {
-            if (FIn.RaiseInvalidSwitch)
-                RaiseTclErrorFmt(sInvalidSwitch, {std::string(text), std::string(FIn.CommandName)});
-            return -1;
-        }
-        if (State(s).Count > 0) {
-            if (Decl(s).Options.Contains(soRaiseDuplicate))
-                RaiseTclErrorFmt(sDuplicateSwitch,
-                                 {std::string(text), std::string(FIn.CommandName)});
-            if (Decl(s).Options.Contains(soIgnoreDuplicate))
-                return -1;
-        }
-        return s;
-    }
-
-    void TakeSwitchWord(std::string_view text, int argvIndex) {
-        const int s = AcceptSwitch(text);
-        if (s >= 0) {
-            ++State(s).Count;
-            if (Decl(s).Options.Contains(soHaltSwitchParsing))
-                FRecognise = false;
-            FOut.Hits.push_back({text, s, IndexedOrNone(FOut.Hits.size(), argvIndex)});
-        }
-        ClosePending();
-        FRelative = 0;
-        FPending = s;
-    }
-
-    void TakePositional(std::string_view word, int argvIndex) {
-        FOut.Args.push_back({word, IndexedOrNone(FPositionalSeen++, argvIndex)});
-        if (FRelative == 0)
-            FFirst = static_cast<int>(FOut.Args.size()) - 1;
-        ++FRelative;
-    }
-
-    void ClosePending() {
-        if (FPending < 0)
-            return;
-        const TSwitchDecl& decl = Decl(FPending);
-        TSwitchCallState& state = State(FPending);
-        FPending = -1;
-        if (decl.RequireParams > FRelative)
-            RaiseTclErrorFmt("%s switch requires %d relative parameter(s)",
-                             {decl.Switch, std::int64_t{decl.RequireParams}});
-        if (FRelative == 0)
-            return;
-        if (!decl.Options.Contains(soHijackRelative)) {
-            state.RelFirst = FFirst;
-            state.RelCount = FRelative;
-            return;
-        }
-        // The taken word is no positional word any more; the words after it keep their own
-        // indexes among all words.
-        state.Value.assign(FOut.Args[static_cast<std::size_t>(FFirst)].Text);
-        state.Hijacked = true;
-        FOut.Args.erase(FOut.Args.begin() + FFirst);
-        if (FRelative > 1) {
-            state.RelFirst = FFirst;
-            state.RelCount = FRelative - 1;
-        }
-    }
-
-    const TSwitchParseInput& FIn;
-    std::span<TSwitchCallState* const> FStates;
-    TSwitchParseOutput& FOut;
-    bool FRecognise = true;
-    int FPending = -1;
-    int FRelative = 0;
-    int FFirst = 0;
-    std::size_t FPositionalSeen = 0;
-};
-
-} // namespace
-
-void ParseSwitchWords(const TSwitchParseInput& input, std::span<TSwitchCallState* const> states,
-                      TSwitchParseOutput& out) {
-    TSwitchParser(input, states, out).Run();
+inline bool Equals(std::string_view a, std::string_view b, bool caseSensitive) {
+    return a.size() == b.size() && SameText(a.data(), b.data(), a.size(), caseSensitive);
 }
 
-bool IsSwitchWord(std::string_view word, TTclCmdSwitchPrefix prefix, char prefixChar) {
-    if (word.empty())
-        return false;
-    const char first = word.front();
+inline bool StartsWith(std::string_view text, std::string_view prefix, bool caseSensitive) {
+    return text.size() >= prefix.size() &&
+           SameText(text.data(), prefix.data(), prefix.size(), caseSensitive);
+}
+
+inline bool Matches(std::string_view text, const TSwitchDecl& decl) {
+    const std::string_view name = decl.Switch;
+    const bool exact = decl.CaseSensitive;
+    const std::size_t n = text.size();
+    const std::size_t length = name.size();
+    if (decl.MinCompare == 0 || n > length)
+        return n == length ? SameText(text.data(), name.data(), n, exact)
+                           : decl.CanAppend && StartsWith(text, name, exact);
+    if (n == length)
+        return SameText(text.data(), name.data(), n, exact);
+    return n >= decl.MinCompare && StartsWith(name, text, exact);
+}
+
+inline bool IsPrefixChar(char first, TTclCmdSwitchPrefix prefix, char prefixChar) {
     switch (prefix) {
     case spDash:
         return first == '-';
@@ -148,49 +61,128 @@ bool IsSwitchWord(std::string_view word, TTclCmdSwitchPrefix prefix, char prefix
     return false;
 }
 
+// The word's index among all words, or -1 when it is past the first MaxIndexedWords of its kind.
+inline int IndexedOrNone(std::size_t ordinal, int argvIndex) {
+    return ordinal < static_cast<std::size_t>(MaxIndexedWords) ? argvIndex : -1;
+}
+
+// The faults are raised out of line, so that the parse itself stays small.
+[[noreturn, gnu::cold, gnu::noinline]] void RaiseSwitchFault(int id, std::string_view text,
+                                                             std::string_view command) {
+    RaiseTclErrorFmt(id, {std::string(text), std::string(command)});
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void RaiseTooFewRelative(const TSwitchDecl& decl) {
+    RaiseTclErrorFmt("%s switch requires %d relative parameter(s)",
+                     {decl.Switch, std::int64_t{decl.RequireParams}});
+}
+
+// The switch that text names and that this call accepts, or -1 when the word is dropped.
+inline int AcceptSwitch(const TSwitchParseInput& in, std::span<TSwitchCallState* const> states,
+                        std::string_view text) {
+    int s = -1;
+    for (std::size_t i = 0; i < in.Switches.size(); ++i)
+        if (Matches(text, *in.Switches[i])) {
+            s = static_cast<int>(i);
+            break;
+        }
+    if (s < 0) {
+        if (in.RaiseInvalidSwitch)
+            RaiseSwitchFault(sInvalidSwitch, text, in.CommandName);
+        return -1;
+    }
+    if (states[static_cast<std::size_t>(s)]->Count > 0) {
+        const TTclCmdSwitchOptions options = in.Switches[static_cast<std::size_t>(s)]->Options;
+        if (options.Contains(soRaiseDuplicate))
+            RaiseSwitchFault(sDuplicateSwitch, text, in.CommandName);
+        if (options.Contains(soIgnoreDuplicate))
+            return -1;
+    }
+    return s;
+}
+
+} // namespace
+
+// One pass over the words; the running state lives in locals: recognition on or off, the pending
+// switch, the count R of positional words since the last switch word and the index F of the
+// first of them.
+void ParseSwitchWords(const TSwitchParseInput& input, std::span<TSwitchCallState* const> states,
+                      TSwitchParseOutput& out) {
+    bool recognise = input.Prefix != spNone;
+    int pending = -1;
+    int relative = 0;
+    int first = 0;
+    std::size_t positionalSeen = 0;
+
+    const auto closePending = [&] {
+        if (pending < 0)
+            return;
+        const TSwitchDecl& decl = *input.Switches[static_cast<std::size_t>(pending)];
+        TSwitchCallState& state = *states[static_cast<std::size_t>(pending)];
+        pending = -1;
+        if (decl.RequireParams > relative)
+            RaiseTooFewRelative(decl);
+        if (relative == 0)
+            return;
+        if (!decl.Options.Contains(soHijackRelative)) {
+            state.RelFirst = first;
+            state.RelCount = relative;
+            return;
+        }
+        // The taken word is no positional word any more; the words after it keep their own
+        // indexes among all words.
+        const auto taken = out.Args.begin() + first;
+        state.Value.assign(taken->Text);
+        state.Hijacked = true;
+        if (relative == 1)
+            out.Args.pop_back();
+        else {
+            out.Args.erase(taken);
+            state.RelFirst = first;
+            state.RelCount = relative - 1;
+        }
+    };
+
+    for (std::size_t i = 1; i < input.Words.size(); ++i) {
+        const std::string_view word = input.Words[i];
+        const int argvIndex = static_cast<int>(i);
+        if (recognise && !word.empty() && IsPrefixChar(word[0], input.Prefix, input.PrefixChar)) {
+            const std::string_view text = word.substr(1);
+            const int s = AcceptSwitch(input, states, text);
+            if (s >= 0) {
+                ++states[static_cast<std::size_t>(s)]->Count;
+                if (input.Switches[static_cast<std::size_t>(s)]->Options.Contains(
+                        soHaltSwitchParsing))
+                    recognise = false;
+                out.Hits.push_back({text, s, IndexedOrNone(out.Hits.size(), argvIndex), argvIndex});
+            }
+            closePending();
+            relative = 0;
+            pending = s;
+        } else {
+            out.Args.push_back({word, IndexedOrNone(positionalSeen++, argvIndex), argvIndex});
+            if (relative == 0)
+                first = static_cast<int>(out.Args.size()) - 1;
+            ++relative;
+        }
+    }
+    closePending();
+}
+
+bool IsSwitchWord(std::string_view word, TTclCmdSwitchPrefix prefix, char prefixChar) {
+    return !word.empty() && IsPrefixChar(word.front(), prefix, prefixChar);
+}
+
 bool TextEquals(std::string_view a, std::string_view b, bool caseSensitive) {
-    if (caseSensitive)
-        return a == b;
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
+    return Equals(a, b, caseSensitive);
 }
 
 bool TextStartsWith(std::string_view text, std::string_view prefix, bool caseSensitive) {
-    return text.size() >= prefix.size() &&
-           TextEquals(text.substr(0, prefix.size()), prefix, caseSensitive);
+    return StartsWith(text, prefix, caseSensitive);
 }
 
 bool SwitchMatches(std::string_view text, const TSwitchDecl& decl) {
-    const std::string_view name = decl.Switch;
-    const bool exact = decl.CaseSensitive;
-    const std::size_t n = text.size();
-    const std::size_t length = name.size();
-    if (decl.MinCompare == 0)
-        return TextEquals(text, name, exact) ||
-               (decl.CanAppend && TextStartsWith(text, name, exact));
-    if (n > length)
-        return decl.CanAppend && TextStartsWith(text, name, exact);
-    if (n == length)
-        return TextEquals(text, name, exact);
-    return n >= decl.MinCompare && TextStartsWith(name, text, exact);
-}
-
-bool ParamMatches(std::string_view word, const TParamDecl& decl) {
-    if (decl.Param.empty())
-        return true;
-    const std::size_t n = word.size();
-    if (decl.MinCompare > 0 && decl.MinCompare <= n && n <= decl.Param.size())
-        return TextStartsWith(decl.Param, word, decl.CaseSensitive);
-    return TextEquals(word, decl.Param, decl.CaseSensitive);
-}
-
-bool ParamAppliesAt(const TParamDecl& decl, int k) {
-    const std::uint32_t mask = std::uint32_t(1) << (static_cast<unsigned>(k) % 32u);
-    return (static_cast<std::uint32_t>(decl.Position) & mask) != 0;
+    return Matches(text, decl);
 }
 
 } // namespace tslc

@@ -55,12 +55,14 @@ inline constexpr int MaxIndexedWords = 64;
 struct TPositionalWord {
     std::string_view Text;
     int ArgvIndex; // -1 beyond the first MaxIndexedWords
+    int Word;      // the index among the words, always
 };
 
 struct TSwitchHit {
     std::string_view Text; // the word without its prefix character
     int Switch;            // index of the switch among the declarations
     int ArgvIndex;         // -1 beyond the first MaxIndexedWords
+    int Word;              // the index among the words, always
 };
 
 struct TSwitchParseInput {
@@ -94,13 +96,25 @@ void ParseSwitchWords(const TSwitchParseInput& input, std::span<TSwitchCallState
 bool IsSwitchWord(std::string_view word, TTclCmdSwitchPrefix prefix, char prefixChar);
 // Whether the text after the prefix names this switch (abbreviations, appended text).
 bool SwitchMatches(std::string_view text, const TSwitchDecl& decl);
-// Whether the positional word matches this parameter's Param (Position and Default aside).
-bool ParamMatches(std::string_view word, const TParamDecl& decl);
-// Whether Position selects the positional word at 0-based index k (bit k modulo 32).
-bool ParamAppliesAt(const TParamDecl& decl, int k);
-
 // Comparisons that fold the ASCII letters only, unless caseSensitive.
 bool TextEquals(std::string_view a, std::string_view b, bool caseSensitive);
 bool TextStartsWith(std::string_view text, std::string_view prefix, bool caseSensitive);
+
+// Whether the positional word matches this parameter's Param (Position and Default aside). Inline:
+// the command asks it for every positional word of every call.
+inline bool ParamMatches(std::string_view word, const TParamDecl& decl) {
+    if (decl.Param.empty())
+        return true;
+    const std::size_t n = word.size();
+    if (decl.MinCompare > 0 && decl.MinCompare <= n && n <= decl.Param.size())
+        return TextStartsWith(decl.Param, word, decl.CaseSensitive);
+    return TextEquals(word, decl.Param, decl.CaseSensitive);
+}
+
+// Whether Position selects the positional word at 0-based index k (bit k modulo 32).
+inline bool ParamAppliesAt(const TParamDecl& decl, int k) {
+    const std::uint32_t mask = std::uint32_t(1) << (static_cast<unsigned>(k) % 32u);
+    return (static_cast<std::uint32_t>(decl.Position) & mask) != 0;
+}
 
 } // namespace tslc

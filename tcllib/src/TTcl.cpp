@@ -7,7 +7,8 @@
 #include "EolConversion.h"
 #include "TclBridge.h"
 #include "tslc/TTclChannel.h"
-#include "tslc/TTclInstallable.h"
+#include "tslc/TTclCommand.h"
+#include "tslc/TTclTrace.h"
 #include "tslc/TclTk.h"
 #include "tslc/TextFormat.h"
 #include "tslc/TslcMsg.h"
@@ -94,17 +95,21 @@ TTcl::~TTcl() {
     for (TTclChannel* channel : FChannels)
         ForgetChannel(channel);
     FChannels.clear();
-    for (auto* list : {&FCommands, &FTraces})
-        for (TTclInstallable* child : *list)
-            child->FreeNotification(this);
+    for (TTclCommand* child : FCommands)
+        child->FreeNotification(this);
+    for (TTclTrace* child : FTraces)
+        child->FreeNotification(this);
+    const auto uninstallAll = [this](auto& list, Tcl_Interp* interp) {
+        const auto children = list;
+        for (auto* child : children)
+            if (Holds(list, child))
+                UninstallChild(list, child, interp);
+    };
     const std::vector<Tcl_Interp*> served = FServed;
-    for (Tcl_Interp* interp : served)
-        for (auto* list : {&FCommands, &FTraces}) {
-            const std::vector<TTclInstallable*> children = *list;
-            for (TTclInstallable* child : children)
-                if (Holds(*list, child))
-                    UninstallChild(*list, child, interp);
-        }
+    for (Tcl_Interp* interp : served) {
+        uninstallAll(FCommands, interp);
+        uninstallAll(FTraces, interp);
+    }
     while (!FServed.empty())
         DetachInterp(FServed.back());
     DetachInterp(FInterp);
@@ -243,7 +248,7 @@ Tcl_Namespace* TTcl::CreateOrBindNamespace(Tcl_Interp* interp, Tcl_Namespace* ex
         return nullptr;
     if (existing && FOptions.Contains(toBindExistingNS))
         return existing;
-    TBridgeTicket* ticket = IssueNamespaceTicket(interp);
+    ClientData ticket = IssueNamespaceTicket(interp);
     Tcl_Namespace* ns =
         Tcl.CreateNamespace(interp, FNamespace.c_str(), ticket, TclNamespaceDeleteProc);
     if (!ns) {
@@ -263,12 +268,12 @@ void TTcl::SetIdentityVariables(Tcl_Interp* interp) {
 }
 
 void TTcl::InstallChildren(Tcl_Interp* interp) {
-    const std::vector<TTclInstallable*> commands = FCommands;
-    for (TTclInstallable* command : commands)
+    const std::vector<TTclCommand*> commands = FCommands;
+    for (TTclCommand* command : commands)
         if (command && InstallCommand(command, interp) != 0)
             RaiseInterpResult(interp);
-    const std::vector<TTclInstallable*> traces = FTraces;
-    for (TTclInstallable* trace : traces)
+    const std::vector<TTclTrace*> traces = FTraces;
+    for (TTclTrace* trace : traces)
         if (trace && InstallTrace(trace, interp) != 0)
             RaiseTclErrorFmt(sErrorCreatingTrace,
                              {trace->InstallName(), std::string(Tcl.GetStringResult(interp))});
@@ -410,42 +415,75 @@ Tcl_Interp* TTcl::Interps(int index) const {
     return FServed[static_cast<std::size_t>(index)];
 }
 
-TTclInstallable* TTcl::Commands(int index) const {
+TTclCommand* TTcl::Commands(int index) const {
     if (index < 0 || index >= CommandCount())
         RaiseListIndex(index);
     return FCommands[static_cast<std::size_t>(index)];
 }
 
-TTclInstallable* TTcl::Traces(int index) const {
+TTclTrace* TTcl::Traces(int index) const {
     if (index < 0 || index >= TraceCount())
         RaiseListIndex(index);
     return FTraces[static_cast<std::size_t>(index)];
 }
 
-void TTcl::AddCommand(TTclInstallable* command) {
+void TTcl::AddCommand(TTclCommand* command) {
     AddChild(FCommands, command, sMultipleCommand);
 }
 
-void TTcl::RemoveCommand(TTclInstallable* command) {
+void TTcl::RemoveCommand(TTclCommand* command) {
     RemoveChild(FCommands, command);
 }
 
-void TTcl::AddTrace(TTclInstallable* trace) {
+void TTcl::AddTrace(TTclTrace* trace) {
     AddChild(FTraces, trace, sMultipleTrace);
 }
 
-void TTcl::RemoveTrace(TTclInstallable* trace) {
+void TTcl::RemoveTrace(TTclTrace* trace) {
     RemoveChild(FTraces, trace);
+}
+
+bool TTcl::Accepts(const TTclInstallable& child) {
+    return dynamic_cast<const TTclCommand*>(&child) || dynamic_cast<const TTclTrace*>(&child);
+}
+
+void TTcl::Adopt(TTclInstallable& child) {
+    if (auto* command = dynamic_cast<TTclCommand*>(&child))
+        AddCommand(command);
+    else
+        AddTrace(TraceOf(&child));
+}
+
+void TTcl::Disown(TTclInstallable& child) {
+    if (auto* command = dynamic_cast<TTclCommand*>(&child))
+        RemoveCommand(command);
+    else if (auto* trace = dynamic_cast<TTclTrace*>(&child))
+        RemoveTrace(trace);
+}
+
+TTclCommand* TTcl::CommandOf(TTclInstallable* child) {
+    auto* command = dynamic_cast<TTclCommand*>(child);
+    if (child && !command)
+        RaiseTclError(sWrongParent);
+    return command;
+}
+
+TTclTrace* TTcl::TraceOf(TTclInstallable* child) {
+    auto* trace = dynamic_cast<TTclTrace*>(child);
+    if (child && !trace)
+        RaiseTclError(sWrongParent);
+    return trace;
 }
 
 // The child is installed before its Parent is set, so a command added to an active component
 // is installed under its bare name.
-void TTcl::AddChild(std::vector<TTclInstallable*>& list, TTclInstallable* child, int duplicateId) {
+template <typename T>
+void TTcl::AddChild(std::vector<T*>& list, T* child, int duplicateId) {
     if (!child)
         return;
     if (Holds(list, child))
         RaiseTclError(duplicateId);
-    if (&list == &FCommands)
+    if constexpr (std::is_same_v<T, TTclCommand>)
         InstallCommand(child, nullptr);
     else
         InstallTrace(child, nullptr);
@@ -454,7 +492,8 @@ void TTcl::AddChild(std::vector<TTclInstallable*>& list, TTclInstallable* child,
     child->FreeNotification(this);
 }
 
-void TTcl::RemoveChild(std::vector<TTclInstallable*>& list, TTclInstallable* child) {
+template <typename T>
+void TTcl::RemoveChild(std::vector<T*>& list, T* child) {
     if (!child || !Holds(list, child))
         return;
     const std::vector<Tcl_Interp*> served = FServed;
@@ -468,8 +507,8 @@ void TTcl::RemoveChild(std::vector<TTclInstallable*>& list, TTclInstallable* chi
 
 // UninstallFrom may free the child; it is then touched no further and leaves the list here, in
 // case its destruction did not tell this component. False when the child is gone.
-bool TTcl::UninstallChild(std::vector<TTclInstallable*>& list, TTclInstallable* child,
-                          Tcl_Interp* interp) {
+template <typename T>
+bool TTcl::UninstallChild(std::vector<T*>& list, T* child, Tcl_Interp* interp) {
     TDestroyGuard guard(*child);
     child->UninstallFrom(interp);
     if (!guard.Destroyed())
@@ -478,9 +517,10 @@ bool TTcl::UninstallChild(std::vector<TTclInstallable*>& list, TTclInstallable* 
     return false;
 }
 
-void TTcl::FreeChildren(std::vector<TTclInstallable*>& list) {
+template <typename T>
+void TTcl::FreeChildren(std::vector<T*>& list) {
     while (!list.empty()) {
-        TTclInstallable* child = list.back();
+        T* child = list.back();
         TDestroyGuard guard(*child);
         RemoveChild(list, child);
         if (!guard.Destroyed())
@@ -488,7 +528,7 @@ void TTcl::FreeChildren(std::vector<TTclInstallable*>& list) {
     }
 }
 
-int TTcl::InstallCommand(TTclInstallable* command, Tcl_Interp* interp) {
+int TTcl::InstallCommand(TTclCommand* command, Tcl_Interp* interp) {
     if (!command || !command->AutoInstall())
         return 0;
     if (interp)
@@ -501,7 +541,7 @@ int TTcl::InstallCommand(TTclInstallable* command, Tcl_Interp* interp) {
     return result;
 }
 
-int TTcl::InstallTrace(TTclInstallable* trace, Tcl_Interp* interp) {
+int TTcl::InstallTrace(TTclTrace* trace, Tcl_Interp* interp) {
     if (!trace)
         return 0;
     if (interp)
@@ -592,9 +632,9 @@ void TTcl::ResolveChannelNames() {
 }
 
 void TTcl::GetChildren(const TGetChildProc& proc, TComponent*) {
-    for (TTclInstallable* command : FCommands)
+    for (TTclCommand* command : FCommands)
         proc(command);
-    for (TTclInstallable* trace : FTraces)
+    for (TTclTrace* trace : FTraces)
         proc(trace);
 }
 
@@ -628,14 +668,19 @@ void TTcl::Notification(TComponent* component, TOperation operation) {
             RemoveChannel(channel);
             break;
         }
-    // A child going away withdraws its own registrations; it only leaves the list here.
-    for (auto* list : {&FCommands, &FTraces})
-        for (TTclInstallable* child : *list)
-            if (static_cast<TComponent*>(child) == component) {
-                child->FParent = nullptr;
-                EraseAll(*list, child);
-                break;
-            }
+    ForgetChild(FCommands, component);
+    ForgetChild(FTraces, component);
+}
+
+// A child going away withdraws its own registrations; it only leaves the list here.
+template <typename T>
+void TTcl::ForgetChild(std::vector<T*>& list, TComponent* component) {
+    for (T* child : list)
+        if (static_cast<TComponent*>(child) == component) {
+            child->FParent = nullptr;
+            EraseAll(list, child);
+            return;
+        }
 }
 
 void TTcl::DoAfterClose() {

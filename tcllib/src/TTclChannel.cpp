@@ -1,9 +1,13 @@
 #include "tslc/TTclChannel.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <thread>
 
 #include "BlankText.h"
 #include "ChannelOptionText.h"
+#include "ChildOutputPipe.h"
 #include "TclBridge.h"
 #include "TclChannelRecords.h"
 #include "tslc/TTcl.h"
@@ -13,8 +17,32 @@
 
 namespace tslc {
 
+struct TTclChannel::TData {
+    TChannelRecord* Record = nullptr; // the record this component owns, or null
+    std::uint32_t RecordGeneration = 0;
+    // The child output service: the property, the channel's thread (where OnOutput is called),
+    // whether an event telling of new bytes waits in that thread's queue, and whether OnOutput
+    // is being called with a child's bytes. The reader thread touches EventQueued only.
+    bool ChildOutput = false;
+    std::thread::id Thread;
+    Tcl_ThreadId TclThread = nullptr;
+    std::atomic<bool> EventQueued{false};
+    bool FromChild = false;
+    bool Delivering = false;
+    // Last, so that it goes first: its reader thread must be gone before the rest.
+    std::unique_ptr<TChildOutputPipe> ChildPipe;
+};
+
+namespace {
+
+// OnOutput gets a child's bytes in chunks of at most this many.
+constexpr std::size_t ChildChunk = 1 << 20;
+
+} // namespace
+
 TTclChannel::TTclChannel(TComponent* owner)
-    : TTclComponent(owner) {}
+    : TTclComponent(owner)
+    , FData(std::make_unique<TData>()) {}
 
 // The destroying state is set first: apart from the output still buffered, which is flushed to
 // OnOutput, the close reaches no handler (the driver procedures answer ENODEV), while the close
@@ -184,21 +212,23 @@ void TTclChannel::OpenChannel() {
     if (FChannelName.empty())
         RaiseTclError(sBadChannelName);
     DisownRecord();
-    FRecord = NewChannelRecord(this);
-    FRecordGeneration = ChannelRecordGeneration();
+    FData->Record = NewChannelRecord(this);
+    FData->RecordGeneration = ChannelRecordGeneration();
     Tcl_Channel channel = nullptr;
     {
         TLibraryLockGuard lock(LibraryLock());
         KeepStdSlotsFromSilentFill();
-        channel =
-            Tcl.CreateChannel(TslcChannelType(), FChannelName.c_str(), FRecord, ChannelMask(FMode));
+        channel = Tcl.CreateChannel(TslcChannelType(), FChannelName.c_str(), FData->Record,
+                                    ChannelMask(FMode));
     }
     if (!channel)
         RaiseTclError(sCreateChannelFailed);
     FChannel = channel;
+    FData->Thread = std::this_thread::get_id();
+    FData->TclThread = Tcl.GetCurrentThread ? Tcl.GetCurrentThread() : nullptr;
     // The record outlives the component, so the handler is safe whenever Tcl calls it; Tcl
     // drops it itself when it closes the channel.
-    Tcl.CreateCloseHandler(channel, ChannelCloseHandler, FRecord);
+    Tcl.CreateCloseHandler(channel, ChannelCloseHandler, FData->Record);
     FActive = true;
     TDestroyGuard guard(*this);
     if (!PushOptions(channel, guard)) {
@@ -278,6 +308,12 @@ void TTclChannel::CloseChannel() {
     // A handler run by the close in progress asks again: that close goes on and finishes.
     if (FClosing && !IsDestroying())
         return;
+    {
+        TDestroyGuard guard(*this);
+        StopChildOutput(!IsDestroying());
+        if (guard.Destroyed())
+            return;
+    }
     if (IsOpen() && TclLoaded() && FDriverCalls == 0 && !FClosing) {
         TDestroyGuard guard(*this);
         FClosing = true;
@@ -340,6 +376,7 @@ void TTclChannel::FlushFinalOutput() {
     if (!IsOpen() || !TclLoaded() || FDriverCalls != 0 || FMode == cmRead)
         return;
     FFlushingFinalOutput = true;
+    DeliverChildOutput();
     Tcl.Flush(FChannel);
     FFlushingFinalOutput = false;
 }
@@ -347,9 +384,135 @@ void TTclChannel::FlushFinalOutput() {
 // From now on the driver procedures find no component behind the record. A record of a list that
 // Tcl's exit handler has freed is not touched.
 void TTclChannel::DisownRecord() {
-    if (FRecord && FRecordGeneration == ChannelRecordGeneration())
-        FRecord->Owner = nullptr;
-    FRecord = nullptr;
+    if (FData->Record && FData->RecordGeneration == ChannelRecordGeneration())
+        FData->Record->Owner = nullptr;
+    FData->Record = nullptr;
+}
+
+// --- the child output service ---
+
+bool TTclChannel::ChildOutput() const {
+    return FData->ChildOutput;
+}
+
+void TTclChannel::SetChildOutput(bool serve) {
+    FData->ChildOutput = serve;
+    if (!serve)
+        StopChildOutput(true);
+}
+
+bool TTclChannel::OutputFromChild() const {
+    return FData->FromChild;
+}
+
+// The pipe is made for the first child: a channel that never hands itself to a child costs
+// nothing.
+bool TTclChannel::ServeChildHandle(int direction, void*& handle) {
+    if (!FData->ChildOutput || direction != TCL_WRITABLE || FMode == cmRead || !IsOpen())
+        return false;
+    if (!FData->ChildPipe)
+        StartChildOutput();
+    if (!FData->ChildPipe)
+        return false;
+    handle = reinterpret_cast<void*>(static_cast<std::intptr_t>(FData->ChildPipe->WriteFd()));
+    return true;
+}
+
+// The reader thread tells the channel's thread through Tcl's queue, with what it copied here:
+// it never reads the binding's table, the record list or anything else that the library's lock
+// guards. One event at a time waits in the queue.
+void TTclChannel::StartChildOutput() {
+    TData& data = *FData;
+    data.EventQueued = false;
+    if (!data.Record || !data.TclThread || !Tcl.ThreadQueueEvent || !Tcl.ThreadAlert ||
+        !Tcl.Alloc) {
+        data.ChildPipe = TChildOutputPipe::Open(nullptr);
+        return;
+    }
+    TChildOutputEvent prototype{};
+    prototype.Header.proc = ChildOutputEventProc;
+    prototype.Record = data.Record;
+    prototype.Generation = data.RecordGeneration;
+    data.ChildPipe = TChildOutputPipe::Open(
+        [&queued = data.EventQueued, prototype, thread = data.TclThread, alloc = Tcl.Alloc,
+         queue = Tcl.ThreadQueueEvent, alert = Tcl.ThreadAlert] {
+            if (queued.exchange(true))
+                return;
+            // Tcl frees the event once it has been serviced.
+            auto* event = reinterpret_cast<TChildOutputEvent*>(alloc(sizeof(TChildOutputEvent)));
+            *event = prototype;
+            queue(thread, &event->Header, TCL_QUEUE_TAIL);
+            alert(thread);
+        });
+}
+
+// The channel's thread takes back its queued event (another thread cannot reach that queue; an
+// event left there finds no owner behind its record).
+void TTclChannel::StopChildOutput(bool deliver) {
+    TData& data = *FData;
+    if (!data.ChildPipe)
+        return;
+    if (deliver) {
+        TDestroyGuard guard(*this);
+        DeliverChildOutput();
+        if (guard.Destroyed() || !data.ChildPipe)
+            return;
+    }
+    data.ChildPipe.reset();
+    if (data.EventQueued && std::this_thread::get_id() == data.Thread && TclLoaded() &&
+        Tcl.DeleteEvents)
+        Tcl.DeleteEvents(IsChildOutputEventOf, data.Record);
+    data.EventQueued = false;
+}
+
+void TTclChannel::ChildOutputArrived() {
+    FData->EventQueued = false; // bytes that arrive from now on queue another event
+    DeliverChildOutput();
+}
+
+std::size_t TTclChannel::DeliverChildOutput() {
+    TData& data = *FData;
+    if (!data.ChildPipe || data.Delivering || std::this_thread::get_id() != data.Thread)
+        return 0;
+    const std::string bytes = data.ChildPipe->Take();
+    std::size_t done = 0;
+    bool destroyed = false;
+    {
+        TDestroyGuard guard(*this);
+        data.Delivering = true;
+        while (done < bytes.size() && !destroyed) {
+            const std::size_t chunk = std::min(ChildChunk, bytes.size() - done);
+            int errorCode = 0;
+            int result = static_cast<int>(chunk);
+            data.FromChild = true;
+            try {
+                DoOutput(bytes.data() + done, static_cast<int>(chunk), errorCode, result);
+            } catch (...) {
+                if (!guard.Destroyed())
+                    data.FromChild = data.Delivering = false;
+                throw;
+            }
+            done += chunk;
+            destroyed = guard.Destroyed();
+        }
+    }
+    if (!destroyed)
+        data.FromChild = data.Delivering = false;
+    return done;
+}
+
+// What children wrote before the script's write comes first.
+void TTclChannel::WriteScriptOutput(const char* buf, int toWrite, int& errorCode, int& result) {
+    if (FData->ChildPipe) {
+        TDestroyGuard guard(*this);
+        DeliverChildOutput();
+        if (guard.Destroyed()) {
+            errorCode = ENODEV;
+            result = -1;
+            return;
+        }
+    }
+    DoOutput(buf, toWrite, errorCode, result);
 }
 
 void TTclChannel::BindInterp(Tcl_Interp* interp) {
@@ -388,6 +551,10 @@ void TTclChannel::ReleaseInterps() {
 }
 
 void TTclChannel::ChannelClosedByTcl() {
+    TDestroyGuard guard(*this);
+    StopChildOutput(!IsDestroying());
+    if (guard.Destroyed())
+        return;
     FChannel = nullptr;
     FActive = false;
     FNullRegistered = false;

@@ -1,6 +1,6 @@
 #include "tslc/TTclCmdParam.h"
 
-#include "SwitchParse.h"
+#include "CommandChildData.h"
 #include "tslc/TTclCommand.h"
 #include "tslc/TslcMsg.h"
 
@@ -8,51 +8,50 @@ namespace tslc {
 
 TTclCmdParam::TTclCmdParam(TComponent* owner)
     : TTclComponent(owner)
-    , FDecl(new TParamDecl) {}
+    , FData(std::make_unique<TData>()) {}
 
 TTclCmdParam::~TTclCmdParam() {
     BeginDestroy();
     if (FParent)
         FParent->RemoveParam(this);
-    delete FDecl;
 }
 
 bool TTclCmdParam::CaseSensitive() const {
-    return FDecl->CaseSensitive;
+    return FData->Decl.CaseSensitive;
 }
 void TTclCmdParam::SetCaseSensitive(bool caseSensitive) {
-    FDecl->CaseSensitive = caseSensitive;
+    FData->Decl.CaseSensitive = caseSensitive;
 }
 bool TTclCmdParam::Default() const {
-    return FDecl->Default;
+    return FData->Decl.Default;
 }
 void TTclCmdParam::SetDefault(bool isDefault) {
-    FDecl->Default = isDefault;
+    FData->Decl.Default = isDefault;
 }
 std::uint32_t TTclCmdParam::MinCompare() const {
-    return FDecl->MinCompare;
+    return FData->Decl.MinCompare;
 }
 void TTclCmdParam::SetMinCompare(std::uint32_t minCompare) {
-    FDecl->MinCompare = minCompare;
+    FData->Decl.MinCompare = minCompare;
 }
 const std::string& TTclCmdParam::Param() const {
-    return FDecl->Param;
+    return FData->Decl.Param;
 }
 void TTclCmdParam::SetParam(const std::string& param) {
-    FDecl->Param = param;
+    FData->Decl.Param = param;
 }
 std::int32_t TTclCmdParam::Position() const {
-    return FDecl->Position;
+    return FData->Decl.Position;
 }
 
 // At design time a parameter that would never fire is confirmed first.
 void TTclCmdParam::SetPosition(std::int32_t position) {
-    if (position == FDecl->Position)
+    if (position == FData->Decl.Position)
         return;
     if (position == 0 && IsDesigning() && !ComponentState().Contains(csLoading) &&
         ShowTslcMessage(LoadTslcString(sPositionZero), mkConfirm) != 1)
         return;
-    FDecl->Position = position;
+    FData->Decl.Position = position;
 }
 
 void TTclCmdParam::SetParent(TTclCommand* parent) {
@@ -63,10 +62,6 @@ void TTclCmdParam::SetParent(TTclCommand* parent) {
     FParent = parent;
     if (parent)
         parent->InsertParam(this);
-}
-
-const TParamDecl& TTclCmdParam::Decl() const {
-    return *FDecl;
 }
 
 void TTclCmdParam::DoParam(int APos, const std::string& AParam, std::string& result,

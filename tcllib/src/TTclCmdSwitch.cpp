@@ -1,26 +1,20 @@
 #include "tslc/TTclCmdSwitch.h"
 
 #include "BlankText.h"
-#include "SwitchParse.h"
+#include "CommandChildData.h"
 #include "tslc/TTclCommand.h"
 #include "tslc/TslcMsg.h"
 
 namespace tslc {
 
-struct TTclCmdSwitch::TData {
-    TSwitchDecl Decl;
-    TSwitchCallState State;
-};
-
 TTclCmdSwitch::TTclCmdSwitch(TComponent* owner)
     : TTclComponent(owner)
-    , FData(new TData) {}
+    , FData(std::make_unique<TData>()) {}
 
 TTclCmdSwitch::~TTclCmdSwitch() {
     BeginDestroy();
     if (FParent)
         FParent->RemoveSwitch(this);
-    delete FData;
 }
 
 bool TTclCmdSwitch::CanAppend() const {
@@ -28,36 +22,49 @@ bool TTclCmdSwitch::CanAppend() const {
 }
 void TTclCmdSwitch::SetCanAppend(bool canAppend) {
     FData->Decl.CanAppend = canAppend;
+    ParseSettingsChanged();
 }
 bool TTclCmdSwitch::CaseSensitive() const {
     return FData->Decl.CaseSensitive;
 }
 void TTclCmdSwitch::SetCaseSensitive(bool caseSensitive) {
     FData->Decl.CaseSensitive = caseSensitive;
+    ParseSettingsChanged();
 }
 TTclCmdSwitchOptions TTclCmdSwitch::Options() const {
     return FData->Decl.Options;
 }
 void TTclCmdSwitch::SetOptions(TTclCmdSwitchOptions options) {
     FData->Decl.Options = options;
+    ParseSettingsChanged();
 }
 std::uint32_t TTclCmdSwitch::MinCompare() const {
     return FData->Decl.MinCompare;
 }
 void TTclCmdSwitch::SetMinCompare(std::uint32_t minCompare) {
     FData->Decl.MinCompare = minCompare;
+    ParseSettingsChanged();
 }
 int TTclCmdSwitch::RequireParams() const {
     return FData->Decl.RequireParams;
 }
 void TTclCmdSwitch::SetRequireParams(int requireParams) {
     FData->Decl.RequireParams = requireParams;
+    ParseSettingsChanged();
 }
 const std::string& TTclCmdSwitch::Switch() const {
     return FData->Decl.Switch;
 }
 void TTclCmdSwitch::SetSwitch(const std::string& name) {
     FData->Decl.Switch = TrimBlanks(name);
+    ParseSettingsChanged();
+}
+
+// The command reuses the parse of a call whose words it has seen before, unless what the parse
+// reads has changed since.
+void TTclCmdSwitch::ParseSettingsChanged() {
+    if (FParent)
+        ++FParent->FParseSettings;
 }
 
 void TTclCmdSwitch::SetParent(TTclCommand* parent) {
@@ -96,16 +103,6 @@ const std::string& TTclCmdSwitch::Value() const {
     if (!FData->State.Hijacked)
         RaiseTclError(sNoRelativeParam);
     return FData->State.Value;
-}
-
-const TSwitchDecl& TTclCmdSwitch::Decl() const {
-    return FData->Decl;
-}
-TSwitchCallState& TTclCmdSwitch::CallState() {
-    return FData->State;
-}
-const TSwitchCallState& TTclCmdSwitch::CallState() const {
-    return FData->State;
 }
 
 void TTclCmdSwitch::DoSwitch(const std::string& ASwitch, std::string& result, bool& success) {

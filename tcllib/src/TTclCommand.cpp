@@ -1,8 +1,11 @@
 #include "tslc/TTclCommand.h"
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 #include "BlankText.h"
+#include "CommandChildData.h"
 #include "InstallRecords.h"
 #include "SwitchParse.h"
 #include "TclBridge.h"
@@ -13,21 +16,42 @@
 #include "tslc/TTclRenameCommand.h"
 #include "tslc/TclTk.h"
 #include "tslc/TslcMsg.h"
+#include "tslc/TslcPlat.h"
 
 namespace tslc {
 
-// The per-call lists of one nesting depth. The words' texts belong to Tcl's argument objects,
-// which live as long as the call.
+// The per-call lists of one nesting depth. A call in the object form keeps its words (Tcl's
+// objects, each held by a reference, so that none can change or be freed and another take its
+// address) with copies of their texts, so that the next call at this depth with the very same
+// objects (a call in a loop or a procedure, whose switch words are literals) reuses the parse
+// and the texts instead of making them again.
 struct TTclCommand::TCallLevel {
-    std::vector<std::string_view> Words;
+    std::vector<Tcl_Obj*> Objects;       // the held words of the last call (0 stays null)
+    std::uint32_t Epoch = 0;             // the Tcl the references were taken from
+    std::vector<std::string> Texts;      // their texts; valid while Held
+    bool Held = false;                   // Objects, Texts and HitTexts belong to the call's words
+    std::vector<std::string_view> Words; // what the parse reads: views of Texts or of Tcl's words
+    std::vector<std::string> HitTexts;   // while Held, per switch hit: its word without the prefix
+    bool Parsed = false;                 // Parse (and HitTexts) hold the parse of the held words
+    unsigned ParsedSettings = 0;         // the command's FParseSettings at that parse
+    unsigned StatesStamp = 0; // FStatesStamp when the switch states were last this level's
+    // The switches, their declarations and states as they were at the start of the call; rebuilt
+    // only when the list of switches has changed since the level was last used.
+    std::vector<TTclCmdSwitch*> Switches;
     std::vector<const TSwitchDecl*> Decls;
     std::vector<TSwitchCallState*> States;
-    // The switches, their declarations and states as they were at the parse; rebuilt only when
-    // the list of switches has changed since.
-    std::vector<TTclCmdSwitch*> Switches;
     unsigned SwitchesGeneration = ~0u;
-    TSwitchParseOutput Parse;
+    TSwitchParseOutput Parse;                  // views of Words
     std::vector<TSwitchCallState> OuterStates; // the enclosing call's switch states
+};
+
+struct TTclCommand::TData {
+    std::vector<TInstallRec*> Installs;
+    // One set of per-call lists per nesting depth, kept from call to call so that a call
+    // allocates nothing once they have grown; a nested call gets its own.
+    std::vector<std::unique_ptr<TCallLevel>> Levels;
+    std::size_t Depth = 0;
+    TCallLevel* Current = nullptr; // the innermost call's lists, null outside a call
 };
 
 namespace {
@@ -41,10 +65,42 @@ void EraseAll(std::vector<T>& list, T item) {
     RaiseTclErrorFmt(sArgvIndexRange, {std::int64_t{index}});
 }
 
+// Words longer than this are not held from call to call: they are seldom the same twice, and
+// holding one would keep a large value alive and copy it at every call.
+constexpr std::size_t LongestHeldWord = 256;
+
+// Counts the Tcl libraries that went away: a reference taken from one of them is forgotten, not
+// given back, once it is gone.
+std::uint32_t TclEpoch = 1;
+void TclGoesAway(void*) noexcept {
+    ++TclEpoch;
+}
+
+void Release(Tcl_Obj* object) {
+    if (object && --object->refCount <= 0)
+        Tcl.FreeObj(object);
+}
+
+// The level's references go back to Tcl while it is the Tcl they came from.
+void LetGoOfWords(std::vector<Tcl_Obj*>& objects, std::uint32_t epoch) {
+    if (epoch == TclEpoch && TclLoaded())
+        for (Tcl_Obj* object : objects)
+            Release(object);
+    objects.clear();
+}
+
 } // namespace
 
 TTclCommand::TTclCommand(TComponent* owner)
-    : TTclInstallable(owner) {}
+    : TTclInstallable(owner)
+    , FData(std::make_unique<TData>()) {
+    TLibraryLockGuard lock(LibraryLock());
+    static const bool noticed = [] {
+        AddLibraryNotify(TclGoesAway, nullptr, leBeforeUnload);
+        return true;
+    }();
+    (void)noticed;
+}
 
 // Destruction forgets the installation records before it deletes the commands, so that no
 // delete notice of its own reaches OnScriptDelete.
@@ -57,8 +113,8 @@ TTclCommand::~TTclCommand() {
     }
     FHalted = true;
     FSkipCommand = true;
-    while (!FInstalls.empty()) {
-        TTclInstallRec* rec = FInstalls.back();
+    while (!FData->Installs.empty()) {
+        TInstallRec* rec = FData->Installs.back();
         Tcl_Interp* interp = rec->Interp;
         const Tcl_Command token = rec->Token;
         const bool ours = TclLoaded() && StillOurs(*rec);
@@ -74,6 +130,8 @@ TTclCommand::~TTclCommand() {
         delete FSwitches.back();
     while (!FParams.empty())
         delete FParams.back();
+    for (const auto& level : FData->Levels)
+        LetGoOfWords(level->Objects, level->Epoch);
 }
 
 // --- properties ---
@@ -118,6 +176,21 @@ void TTclCommand::SetMaxArgs(std::uint8_t count) {
         FMinArgs = count;
 }
 
+void TTclCommand::SetOptions(TTclCommandOptions options) {
+    FOptions = options;
+    ++FParseSettings;
+}
+
+void TTclCommand::SetSwitchPrefix(TTclCmdSwitchPrefix prefix) {
+    FSwitchPrefix = prefix;
+    ++FParseSettings;
+}
+
+void TTclCommand::SetSwitchPrefixChar(char prefix) {
+    FSwitchPrefixChar = prefix;
+    ++FParseSettings;
+}
+
 void TTclCommand::SetMode(TTclCommandMode mode) {
     if (mode == FMode)
         return;
@@ -127,16 +200,6 @@ void TTclCommand::SetMode(TTclCommandMode mode) {
 }
 
 // --- parent and children ---
-
-void TTclCommand::SetParent(TTcl* parent) {
-    TTcl* previous = Parent();
-    if (parent == previous)
-        return;
-    if (previous && !previous->IsDestroying())
-        previous->RemoveCommand(this);
-    if (parent)
-        parent->AddCommand(this);
-}
 
 TTclCmdSwitch* TTclCommand::Switches(int index) const {
     if (index < 0 || index >= SwitchCount())
@@ -230,7 +293,7 @@ void TTclCommand::RecordInstall(Tcl_Interp* interp, const std::string& name, Tcl
         Tcl.DeleteCommandFromToken(interp, token);
         RaiseTclErrorFmt(sGetCommandInfoFailed, {name});
     }
-    auto* rec = new TTclInstallRec{name, token, interp, this, nullptr};
+    auto* rec = new TInstallRec{name, token, interp, this, nullptr};
     RegisterInstallRec(rec);
     info.deleteData = rec;
     if (!Tcl.SetCommandInfo(interp, name.c_str(), &info)) {
@@ -239,12 +302,12 @@ void TTclCommand::RecordInstall(Tcl_Interp* interp, const std::string& name, Tcl
         Tcl.DeleteCommandFromToken(interp, token);
         RaiseTclErrorFmt(sSetCommandInfoFailed, {name});
     }
-    FInstalls.push_back(rec);
+    FData->Installs.push_back(rec);
 }
 
 // A record lives only while its command does (the delete notice forgets it), so its token can
 // be asked; the token finds the command under whatever name a script has given it since.
-bool TTclCommand::StillOurs(const TTclInstallRec& rec) const {
+bool TTclCommand::StillOurs(const TInstallRec& rec) const {
     Tcl_CmdInfo info;
     if (Tcl.GetCommandInfoFromToken)
         return Tcl.GetCommandInfoFromToken(rec.Token, &info) && IsTslcCommand(this, info, nullptr);
@@ -254,10 +317,11 @@ bool TTclCommand::StillOurs(const TTclInstallRec& rec) const {
 
 void TTclCommand::UninstallFrom(Tcl_Interp* interp) {
     TDestroyGuard guard(*this);
-    for (std::size_t i = FInstalls.size(); i-- > 0 && !guard.Destroyed();) {
-        if (i >= FInstalls.size())
+    std::vector<TInstallRec*>& installs = FData->Installs;
+    for (std::size_t i = installs.size(); i-- > 0 && !guard.Destroyed();) {
+        if (i >= installs.size())
             continue;
-        TTclInstallRec* rec = FInstalls[i];
+        TInstallRec* rec = installs[i];
         if (rec->Interp != interp)
             continue;
         if (StillOurs(*rec))
@@ -269,10 +333,20 @@ void TTclCommand::UninstallFrom(Tcl_Interp* interp) {
         ForgetInterp(interp);
 }
 
-const TTclInstallRec& TTclCommand::Installs(int index) const {
+int TTclCommand::InstallCount() const {
+    return static_cast<int>(FData->Installs.size());
+}
+
+std::string TTclCommand::InstalledName(int index) const {
     if (index < 0 || index >= InstallCount())
         RaiseTclErrorFmt("List index out of bounds (%d)", {std::int64_t{index}});
-    return *FInstalls[static_cast<std::size_t>(index)];
+    return FData->Installs[static_cast<std::size_t>(index)]->Name;
+}
+
+Tcl_Interp* TTclCommand::InstalledInterp(int index) const {
+    if (index < 0 || index >= InstallCount())
+        RaiseTclErrorFmt("List index out of bounds (%d)", {std::int64_t{index}});
+    return FData->Installs[static_cast<std::size_t>(index)]->Interp;
 }
 
 Tcl_Interp* TTclCommand::Interps(int index) const {
@@ -281,13 +355,14 @@ Tcl_Interp* TTclCommand::Interps(int index) const {
     return FInterps[static_cast<std::size_t>(index)];
 }
 
-void TTclCommand::ForgetRecord(TTclInstallRec* rec) {
-    const auto found = std::find(FInstalls.begin(), FInstalls.end(), rec);
-    if (found == FInstalls.end())
+void TTclCommand::ForgetRecord(TInstallRec* rec) {
+    std::vector<TInstallRec*>& installs = FData->Installs;
+    const auto found = std::find(installs.begin(), installs.end(), rec);
+    if (found == installs.end())
         return;
     if (rec->RemovedFlag)
         *rec->RemovedFlag = true;
-    FInstalls.erase(found);
+    installs.erase(found);
     if (TclLoaded() && !Tcl.InterpDeleted(rec->Interp) && StillOurs(*rec)) {
         Tcl_CmdInfo info;
         if (Tcl.GetCommandInfoFromToken
@@ -316,7 +391,7 @@ void TTclCommand::ForgetInterp(Tcl_Interp* interp) {
 }
 
 // The delete notice: Tcl deleted the command (a script, a rename to the empty name, removal).
-void TTclCommand::ScriptDeleted(TTclInstallRec* rec) {
+void TTclCommand::ScriptDeleted(TInstallRec* rec) {
     if (IsDestroying()) {
         ForgetRecord(rec);
         return;
@@ -337,9 +412,10 @@ void TTclCommand::ScriptDeleted(TTclInstallRec* rec) {
 
 // Tcl is deleting interp: its commands die with it, so their records go without a notice.
 void TTclCommand::InterpDeleted(Tcl_Interp* interp) {
-    for (std::size_t i = FInstalls.size(); i-- > 0;)
-        if (i < FInstalls.size() && FInstalls[i]->Interp == interp)
-            ForgetRecord(FInstalls[i]);
+    const std::vector<TInstallRec*>& installs = FData->Installs;
+    for (std::size_t i = installs.size(); i-- > 0;)
+        if (i < installs.size() && installs[i]->Interp == interp)
+            ForgetRecord(installs[i]);
     TDestroyGuard guard(*this);
     ForgetInterp(interp);
     if (guard.Destroyed() || IsDestroying())
@@ -350,7 +426,7 @@ void TTclCommand::InterpDeleted(Tcl_Interp* interp) {
 // The rename hook found this component's command under a new name.
 void TTclCommand::Renamed(Tcl_Interp* interp, Tcl_Command token, const std::string& newName) {
     StoreCommand(newName);
-    for (TTclInstallRec* rec : FInstalls)
+    for (TInstallRec* rec : FData->Installs)
         if (rec->Interp == interp && (!token || rec->Token == token))
             rec->Name = newName;
 }
@@ -391,18 +467,18 @@ struct TTclCommand::TSavedCall {
     const void* const* Argv;
     int ArgvIndex;
     bool ObjCall;
+    TCallLevel& Level;
 
-    TSavedCall(TTclCommand& self, TDestroyGuard& guard)
+    [[gnu::always_inline]] TSavedCall(TTclCommand& self, TDestroyGuard& guard)
         : Self(self)
         , Guard(guard)
         , Interp(self.FInterp)
         , Argc(self.FArgc)
         , Argv(self.FArgv)
         , ArgvIndex(self.FArgvIndex)
-        , ObjCall(self.FObjCall) {
-        self.EnterLevel();
-    }
-    ~TSavedCall() {
+        , ObjCall(self.FObjCall)
+        , Level(self.EnterLevel()) {}
+    [[gnu::always_inline]] ~TSavedCall() {
         if (Guard.Destroyed())
             return;
         Self.LeaveLevel();
@@ -418,41 +494,61 @@ struct TTclCommand::TSavedCall {
 
 // A nested call keeps the enclosing call's switch states aside and gives them back at its end,
 // so that the enclosing call's handlers read their own call's words and states.
-TTclCommand::TCallLevel& TTclCommand::EnterLevel() {
-    if (FLevels.size() <= FDepth)
-        FLevels.push_back(std::make_unique<TCallLevel>());
-    TCallLevel& level = *FLevels[FDepth++];
-    FCurrentLevel = &level;
-    level.OuterStates.clear();
-    if (FDepth > 1)
+[[gnu::always_inline]] inline TTclCommand::TCallLevel& TTclCommand::EnterLevel() {
+    TData& data = *FData;
+    if (data.Levels.size() <= data.Depth)
+        data.Levels.push_back(std::make_unique<TCallLevel>());
+    TCallLevel& level = *data.Levels[data.Depth++];
+    data.Current = &level;
+    if (data.Depth > 1) {
+        level.OuterStates.clear();
         for (TTclCmdSwitch* item : FSwitches)
-            level.OuterStates.push_back(item->CallState());
+            level.OuterStates.push_back(item->FData->State);
+    }
+    // The switches' declarations and states, gathered again only after the list changed.
+    if (level.SwitchesGeneration != FChildrenGeneration) {
+        level.SwitchesGeneration = FChildrenGeneration;
+        level.Parsed = false;
+        level.Switches = FSwitches;
+        level.Decls.clear();
+        level.States.clear();
+        for (TTclCmdSwitch* item : FSwitches) {
+            level.Decls.push_back(&item->FData->Decl);
+            level.States.push_back(&item->FData->State);
+        }
+    }
     return level;
 }
 
-void TTclCommand::LeaveLevel() {
-    TCallLevel& level = *FLevels[--FDepth];
-    if (FDepth > 0 && level.OuterStates.size() == FSwitches.size())
-        for (std::size_t i = 0; i < FSwitches.size(); ++i)
-            FSwitches[i]->CallState() = std::move(level.OuterStates[i]);
-    level.Words.clear();
-    level.Parse.Clear();
-    FCurrentLevel = FDepth > 0 ? FLevels[FDepth - 1].get() : nullptr;
+// The enclosing call gets its own switch states back, as its parse left them.
+[[gnu::always_inline]] inline void TTclCommand::LeaveLevel() {
+    TData& data = *FData;
+    TCallLevel& level = *data.Levels[--data.Depth];
+    data.Current = data.Depth > 0 ? data.Levels[data.Depth - 1].get() : nullptr;
+    if (data.Depth == 0 || level.OuterStates.size() != FSwitches.size())
+        return;
+    for (std::size_t i = 0; i < FSwitches.size(); ++i)
+        FSwitches[i]->FData->State = std::move(level.OuterStates[i]);
+    data.Current->StatesStamp = ++FStatesStamp;
 }
 
 const TTclCommand::TCallLevel& TTclCommand::Current() const {
     static const TCallLevel none;
-    return FCurrentLevel ? *FCurrentLevel : none;
+    return FData->Current ? *FData->Current : none;
 }
 
 int TTclCommand::Execute(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv) {
     TDestroyGuard guard(*this);
     TSavedCall saved(*this, guard);
+    FInterp = interp;
+    FArgc = argc;
+    FArgv = argv;
+    FObjCall = objCall;
     FArgvIndex = 0;
     std::string result;
     int code = TCL_OK;
     try {
-        code = RunCall(interp, argc, objCall, argv, result, guard);
+        code = RunCall(saved.Level, result, guard);
     } catch (const ETclError& e) {
         code = HandleException(e, result, code, guard);
     } catch (const std::exception& e) {
@@ -467,24 +563,24 @@ bool TTclCommand::Catches(TDestroyGuard& guard) const {
     return guard.Destroyed() || FOptions.Contains(coCatchAll) || static_cast<bool>(OnException);
 }
 
-// Steps 3 to 11 of a call: the lists, the parse and count check, then the events.
-int TTclCommand::RunCall(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv,
-                         std::string& result, TDestroyGuard& guard) {
-    FInterp = interp;
-    FArgc = argc;
-    FArgv = argv;
-    FObjCall = objCall;
-    for (TTclCmdSwitch* item : FSwitches)
-        item->CallState().Reset();
-    if (FOptions.Contains(coParse)) {
-        Parse();
-        if (CountFails()) {
+// Steps 3 to 11 of a call: the parse and count check, then the events.
+[[gnu::always_inline]] inline int TTclCommand::RunCall(TCallLevel& level, std::string& result,
+                                                       TDestroyGuard& guard) {
+    const bool parse = FOptions.Contains(coParse);
+    if (parse) {
+        Parse(level);
+        if (CountFails(level)) {
             SetResult(FErrorMsg);
             return TCL_ERROR;
         }
+    } else {
+        level.Parsed = false;
+        for (TSwitchCallState* state : level.States)
+            state->Reset();
+        ++FStatesStamp;
     }
     bool success = true;
-    result = GetResult();
+    ReadResult(result);
     if (!IsDestroying())
         DoPrepare(result, success);
     if (guard.Destroyed())
@@ -492,11 +588,10 @@ int TTclCommand::RunCall(Tcl_Interp* interp, int argc, bool objCall, const void*
     FHalted = false;
     FSkipCommand = false;
     int failed = 0;
-    if (FOptions.Contains(coParse) && FOptions.Contains(coCallSwitches))
-        failed = SwitchPass(result, guard);
-    if (!failed && !guard.Destroyed() && FOptions.Contains(coParse) &&
-        FOptions.Contains(coCallParams))
-        failed = ParamPass(result, guard);
+    if (parse && FOptions.Contains(coCallSwitches))
+        failed = SwitchPass(level, result, guard);
+    if (!failed && !guard.Destroyed() && parse && FOptions.Contains(coCallParams))
+        failed = ParamPass(level, result, guard);
     int code = failed ? TCL_ERROR : TCL_OK;
     if (!failed && !guard.Destroyed() && !FSkipCommand) {
         FArgvIndex = 0;
@@ -505,33 +600,86 @@ int TTclCommand::RunCall(Tcl_Interp* interp, int argc, bool objCall, const void*
             code = TCL_ERROR;
     }
     if (!guard.Destroyed())
-        SetResult(result);
+        StoreResult(result);
     return code;
 }
 
-void TTclCommand::Parse() {
-    TCallLevel& level = *FCurrentLevel;
-    level.Words.clear();
-    for (int i = 0; i < FArgc; ++i) {
-        if (FObjCall) {
-            int length = 0;
-            const char* text =
-                Tcl.GetStringFromObj(static_cast<Tcl_Obj*>(const_cast<void*>(FArgv[i])), &length);
-            level.Words.emplace_back(text, static_cast<std::size_t>(length));
+// Reads the call's words into the level (the command word aside, which is not parsed); true when
+// they are the very objects the level holds from its previous call. Only the words that changed
+// are read and copied again. A word's text is read from Tcl's object directly where it has one,
+// as Tcl's own commands do.
+[[gnu::always_inline]] inline bool TTclCommand::ReadWords(TCallLevel& level) const {
+    const auto count = static_cast<std::size_t>(FArgc);
+    if (level.Epoch != TclEpoch) {
+        level.Objects.clear(); // that Tcl is gone, and its objects with it
+        level.Held = false;
+    }
+    const auto object = [this](std::size_t i) {
+        return static_cast<Tcl_Obj*>(const_cast<void*>(FArgv[i]));
+    };
+    const bool wasHeld = FObjCall && level.Held && level.Objects.size() == count;
+    const auto unchanged = [&](std::size_t i) { return wasHeld && level.Objects[i] == object(i); };
+    if (wasHeld) {
+        std::size_t i = 1;
+        while (i < count && unchanged(i))
+            ++i;
+        if (i == count)
+            return true;
+    }
+    level.Words.resize(count);
+    bool holdable = FObjCall;
+    for (std::size_t i = 1; i < count; ++i) {
+        if (unchanged(i))
+            continue; // its view of Texts stands
+        if (!FObjCall) {
+            level.Words[i] = static_cast<const char*>(FArgv[i]);
+            continue;
+        }
+        Tcl_Obj* word = object(i);
+        if (word->bytes) {
+            level.Words[i] = std::string_view(word->bytes, static_cast<std::size_t>(word->length));
         } else {
-            level.Words.emplace_back(static_cast<const char*>(FArgv[i]));
+            int length = 0;
+            const char* text = Tcl.GetStringFromObj(word, &length);
+            level.Words[i] = std::string_view(text, static_cast<std::size_t>(length));
         }
+        holdable = holdable && level.Words[i].size() <= LongestHeldWord;
     }
-    if (level.SwitchesGeneration != FChildrenGeneration) {
-        level.SwitchesGeneration = FChildrenGeneration;
-        level.Decls.clear();
-        level.States.clear();
-        level.Switches = FSwitches;
-        for (TTclCmdSwitch* item : FSwitches) {
-            level.Decls.push_back(&item->Decl());
-            level.States.push_back(&item->CallState());
-        }
+    level.Held = false;
+    if (!holdable) {
+        LetGoOfWords(level.Objects, level.Epoch); // the texts stay for this call's views
+        return false;
     }
+    while (level.Objects.size() > count) {
+        Release(level.Objects.back());
+        level.Objects.pop_back();
+    }
+    level.Objects.resize(count, nullptr);
+    level.Texts.resize(count);
+    for (std::size_t i = 1; i < count; ++i) {
+        if (unchanged(i))
+            continue;
+        Tcl_Obj* word = object(i);
+        ++word->refCount; // before the old one goes: it may be the same object
+        Release(std::exchange(level.Objects[i], word));
+        level.Texts[i].assign(level.Words[i]);
+        level.Words[i] = level.Texts[i];
+    }
+    level.Epoch = TclEpoch;
+    level.Held = true;
+    return false;
+}
+
+// Step 3's reset and step 4's parse, unless the level holds the parse of these very words, made
+// with the same settings, and the switch states are still the ones that parse left.
+[[gnu::always_inline]] inline void TTclCommand::Parse(TCallLevel& level) {
+    if (ReadWords(level) && level.Parsed && level.ParsedSettings == FParseSettings &&
+        level.StatesStamp == FStatesStamp)
+        return;
+    level.Parsed = false;
+    ++FStatesStamp;
+    for (TSwitchCallState* state : level.States)
+        state->Reset();
     level.Parse.Clear();
     TSwitchParseInput input;
     input.Words = level.Words;
@@ -541,12 +689,19 @@ void TTclCommand::Parse() {
     input.CommandName = FCommand;
     input.RaiseInvalidSwitch = FOptions.Contains(coRaiseInvalidSwitch);
     ParseSwitchWords(input, level.States, level.Parse);
+    if (level.Held) {
+        level.HitTexts.resize(level.Parse.Hits.size());
+        for (std::size_t h = 0; h < level.Parse.Hits.size(); ++h)
+            level.HitTexts[h].assign(level.Parse.Hits[h].Text);
+        level.Parsed = true;
+        level.ParsedSettings = FParseSettings;
+    }
+    level.StatesStamp = ++FStatesStamp;
 }
 
-bool TTclCommand::CountFails() const {
+[[gnu::always_inline]] inline bool TTclCommand::CountFails(const TCallLevel& level) const {
     if (FMinArgs == 0)
         return false;
-    const TCallLevel& level = Current();
     std::size_t count = level.Parse.Args.size();
     if (FOptions.Contains(coCountSwitches))
         count += level.Parse.Hits.size();
@@ -554,23 +709,25 @@ bool TTclCommand::CountFails() const {
 }
 
 // 0 when every switch handler succeeded, 1 when one failed or destroyed the command.
-int TTclCommand::SwitchPass(std::string& result, TDestroyGuard& guard) {
-    const TCallLevel& level = Current();
+[[gnu::always_inline]] inline int
+TTclCommand::SwitchPass(const TCallLevel& level, std::string& result, TDestroyGuard& guard) {
     const unsigned generation = FChildrenGeneration;
-    for (const TSwitchHit& hit : level.Parse.Hits) {
+    std::string scratch; // the switch's text, when the level holds no copy of it
+    for (std::size_t h = 0; h < level.Parse.Hits.size(); ++h) {
         if (FHalted)
             break;
+        const TSwitchHit& hit = level.Parse.Hits[h];
         TTclCmdSwitch* item = level.Switches[static_cast<std::size_t>(hit.Switch)];
         // A handler may have freed a switch of a later hit.
         if (generation != FChildrenGeneration &&
             std::find(FSwitches.begin(), FSwitches.end(), item) == FSwitches.end())
             continue;
         FArgvIndex = hit.ArgvIndex;
-        const std::string text(hit.Text);
+        const std::string& text = level.Held ? level.HitTexts[h] : scratch.assign(hit.Text);
         bool success = true;
         {
             TDestroyGuard itemGuard(*item);
-            item->FSwitchText = hit.Text.data();
+            item->FSwitchText = text.c_str();
             try {
                 item->DoSwitch(text, result, success);
             } catch (...) {
@@ -587,12 +744,13 @@ int TTclCommand::SwitchPass(std::string& result, TDestroyGuard& guard) {
     return 0;
 }
 
-int TTclCommand::ParamPass(std::string& result, TDestroyGuard& guard) {
-    const std::size_t count = Current().Parse.Args.size();
+[[gnu::always_inline]] inline int
+TTclCommand::ParamPass(const TCallLevel& level, std::string& result, TDestroyGuard& guard) {
+    const std::size_t count = level.Parse.Args.size();
     for (std::size_t k = 0; k < count; ++k) {
         if (FHalted)
             break;
-        if (!OfferWord(k, result, guard))
+        if (!OfferWord(level, k, result, guard))
             return 1;
         if (guard.Destroyed())
             return 1;
@@ -603,9 +761,13 @@ int TTclCommand::ParamPass(std::string& result, TDestroyGuard& guard) {
 // Offers positional word k to every parameter that selects and matches it, in list order, or to
 // the last Default parameter when none matched. False when a handler failed or destroyed the
 // command.
-bool TTclCommand::OfferWord(std::size_t k, std::string& result, TDestroyGuard& guard) {
-    const TPositionalWord word = Current().Parse.Args[k];
-    const std::string text(word.Text);
+[[gnu::always_inline]] inline bool TTclCommand::OfferWord(const TCallLevel& level, std::size_t k,
+                                                          std::string& result,
+                                                          TDestroyGuard& guard) {
+    const TPositionalWord word = level.Parse.Args[k];
+    std::string scratch;
+    const std::string& text =
+        level.Held ? level.Texts[static_cast<std::size_t>(word.Word)] : scratch.assign(word.Text);
     const int pos = static_cast<int>(k) + 1;
     TTclCmdParam* fallback = nullptr;
     bool matched = false;
@@ -614,13 +776,14 @@ bool TTclCommand::OfferWord(std::size_t k, std::string& result, TDestroyGuard& g
             return true;
         TTclCmdParam* item = FParams[i];
         FArgvIndex = word.ArgvIndex;
-        if (!ParamAppliesAt((*item->FDecl), static_cast<int>(k)))
+        const TParamDecl& decl = item->FData->Decl;
+        if (!ParamAppliesAt(decl, static_cast<int>(k)))
             continue;
-        if ((*item->FDecl).Default) {
+        if (decl.Default) {
             fallback = item;
             continue;
         }
-        if (!ParamMatches(word.Text, (*item->FDecl)))
+        if (!ParamMatches(word.Text, decl))
             continue;
         matched = true;
         bool success = true;
@@ -664,7 +827,7 @@ int TTclCommand::HandleException(const std::exception& e, std::string& result, i
     if (!ignore)
         code = TCL_ERROR;
     if (!guard.Destroyed())
-        SetResult(result);
+        StoreResult(result);
     return code;
 }
 
@@ -725,19 +888,42 @@ TTclCmdSwitch* TTclCommand::SwitchHitSwitch(int index) const {
 std::string TTclCommand::GetResult() const {
     if (!FInterp)
         RaiseTclError(sInvalidInterp);
-    if (!Tcl.GetObjResult)
-        return Tcl.GetStringResult(FInterp);
+    std::string result;
+    ReadResult(result);
+    return result;
+}
+
+[[gnu::always_inline]] inline void TTclCommand::ReadResult(std::string& result) const {
+    if (!Tcl.GetObjResult) {
+        result = Tcl.GetStringResult(FInterp);
+        return;
+    }
+    Tcl_Obj* object = Tcl.GetObjResult(FInterp);
+    if (object->bytes && object->length == 0) { // Tcl starts every command with an empty result
+        result.clear();
+        return;
+    }
     int length = 0;
-    const char* text = Tcl.GetStringFromObj(Tcl.GetObjResult(FInterp), &length);
-    return std::string(text, static_cast<std::size_t>(length));
+    const char* text = Tcl.GetStringFromObj(object, &length);
+    result.assign(text, static_cast<std::size_t>(length));
 }
 
 void TTclCommand::SetResult(const std::string& text) {
     if (!FInterp)
         RaiseTclError(sInvalidInterp);
-    if (text.empty())
+    StoreResult(text);
+}
+
+[[gnu::always_inline]] inline void TTclCommand::StoreResult(const std::string& text) {
+    if (text.empty()) {
+        // An empty result that is empty already needs no new object.
+        if (Tcl.GetObjResult) {
+            const Tcl_Obj* object = Tcl.GetObjResult(FInterp);
+            if (object->bytes && object->length == 0)
+                return;
+        }
         Tcl.ResetResult(FInterp);
-    else if (Tcl.SetObjResult)
+    } else if (Tcl.SetObjResult)
         Tcl.SetObjResult(FInterp, Tcl.NewStringObj(text.data(), static_cast<int>(text.size())));
     else
         Tcl.SetResult(FInterp, const_cast<char*>(text.c_str()), TCL_VOLATILE);

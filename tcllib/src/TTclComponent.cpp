@@ -2,32 +2,43 @@
 
 #include <algorithm>
 
+#include "BridgeTicket.h"
 #include "tslc/TclTk.h"
 
 namespace tslc {
 
-TTclComponent::TDestroyGuard::TDestroyGuard(TTclComponent& component)
-    : FComponent(&component)
-    , FOuter(component.FDestroyedFlag) {
-    component.FDestroyedFlag = this;
+namespace {
+
+// Tcl still owes the call while it is loaded, and the bridge frees the ticket then; once Tcl is
+// gone nobody will call, so the ticket is freed here.
+void ReleaseTicket(TBridgeTicket* ticket) {
+    if (TclLoaded())
+        ticket->Target = nullptr;
+    else
+        delete ticket;
 }
 
+} // namespace
+
+// Out of line: inlined, the compiler would take the link that a destroyed component's guard
+// leaves behind for a dangling pointer.
 TTclComponent::TDestroyGuard::~TDestroyGuard() {
     if (!FDestroyed)
         FComponent->FDestroyedFlag = FOuter;
 }
 
 TTclComponent::TTclComponent(TComponent* owner)
-    : TComponent(owner) {}
+    : TComponent(owner)
+    , FData(std::make_unique<TData>()) {}
 
 TTclComponent::~TTclComponent() {
     BeginDestroy();
-    while (!FTickets.empty()) {
-        TBridgeTicket* ticket = FTickets.back();
+    while (!FData->Tickets.empty()) {
+        TBridgeTicket* ticket = FData->Tickets.back();
         if (ticket->WatchProc)
             UnwatchInterp(ticket->Interp);
         else {
-            FTickets.pop_back();
+            FData->Tickets.pop_back();
             ReleaseTicket(ticket);
         }
     }
@@ -50,18 +61,18 @@ void TTclComponent::MarkGuards() {
 
 void TTclComponent::WatchInterp(Tcl_Interp* interp, Tcl_InterpDeleteProc* bridge) {
     auto* ticket = new TBridgeTicket{this, interp, bridge};
-    FTickets.push_back(ticket);
+    FData->Tickets.push_back(ticket);
     Tcl.CallWhenDeleted(interp, bridge, ticket);
 }
 
 void TTclComponent::UnwatchInterp(Tcl_Interp* interp) {
-    const auto found = std::find_if(FTickets.begin(), FTickets.end(), [interp](TBridgeTicket* t) {
-        return t->WatchProc && t->Interp == interp;
-    });
-    if (found == FTickets.end())
+    const auto found =
+        std::find_if(FData->Tickets.begin(), FData->Tickets.end(),
+                     [interp](TBridgeTicket* t) { return t->WatchProc && t->Interp == interp; });
+    if (found == FData->Tickets.end())
         return;
     TBridgeTicket* ticket = *found;
-    FTickets.erase(found);
+    FData->Tickets.erase(found);
     if (TclLoaded() && !Tcl.InterpDeleted(interp)) {
         Tcl.DontCallWhenDeleted(interp, ticket->WatchProc, ticket);
         delete ticket;
@@ -70,28 +81,20 @@ void TTclComponent::UnwatchInterp(Tcl_Interp* interp) {
     }
 }
 
-TBridgeTicket* TTclComponent::IssueNamespaceTicket(Tcl_Interp* interp) {
+ClientData TTclComponent::IssueNamespaceTicket(Tcl_Interp* interp) {
     auto* ticket = new TBridgeTicket{this, interp, nullptr};
-    FTickets.push_back(ticket);
+    FData->Tickets.push_back(ticket);
     return ticket;
 }
 
-void TTclComponent::CancelTicket(TBridgeTicket* ticket) {
+void TTclComponent::CancelTicket(ClientData ticket) {
     ForgetTicket(ticket);
-    delete ticket;
+    delete static_cast<TBridgeTicket*>(ticket);
 }
 
-void TTclComponent::ForgetTicket(TBridgeTicket* ticket) {
-    FTickets.erase(std::remove(FTickets.begin(), FTickets.end(), ticket), FTickets.end());
-}
-
-// Tcl still owes the call while it is loaded, and the bridge frees the ticket then; once Tcl is
-// gone nobody will call, so the ticket is freed here.
-void TTclComponent::ReleaseTicket(TBridgeTicket* ticket) {
-    if (TclLoaded())
-        ticket->Target = nullptr;
-    else
-        delete ticket;
+void TTclComponent::ForgetTicket(ClientData ticket) {
+    FData->Tickets.erase(std::remove(FData->Tickets.begin(), FData->Tickets.end(), ticket),
+                         FData->Tickets.end());
 }
 
 } // namespace tslc

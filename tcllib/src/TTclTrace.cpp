@@ -80,20 +80,6 @@ void TTclTrace::SetFlagBit(int index, bool on) {
     SetFlags(WithTclFlagBit(FFlags, index, on));
 }
 
-// The previous parent lets go of the trace in every case, also while it is being destroyed or
-// this trace is being loaded: a trace left in the list of one parent while it joins another
-// would be freed by both.
-void TTclTrace::SetParent(TComponent* parent) {
-    auto* next = dynamic_cast<TTcl*>(parent);
-    TTcl* previous = Parent();
-    if (next == previous)
-        return;
-    if (previous)
-        previous->RemoveTrace(this);
-    if (next)
-        next->AddTrace(this);
-}
-
 Tcl_Interp* TTclTrace::Interps(int index) const {
     if (index < 0 || index >= InterpCount())
         RaiseTclError(sInterpIndexRange);

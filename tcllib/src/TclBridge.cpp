@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "BridgeTicket.h"
 #include "InstallRecords.h"
 #include "TclChannelRecords.h"
 #include "tslc/CommandOwnership.h"
@@ -40,7 +41,10 @@ struct TBridgeAccess {
     static void InterpDeleted(TTclCommand& command, Tcl_Interp* interp) {
         command.InterpDeleted(interp);
     }
-    static void ScriptDeleted(TTclInstallRec& rec) { rec.Owner->ScriptDeleted(&rec); }
+    static void ScriptDeleted(ClientData record) {
+        auto* rec = static_cast<TTclCommand::TInstallRec*>(record);
+        rec->Owner->ScriptDeleted(rec);
+    }
     static void NamespaceDeleted(TTcl& tcl) { tcl.DoNamespaceDelete(); }
     static void ChannelClosed(TTclChannel& channel) { channel.ChannelClosedByTcl(); }
     static Tcl_Channel ChannelOf(const TTclChannel& channel) { return channel.FChannel; }
@@ -58,8 +62,9 @@ struct TBridgeAccess {
         c.DoInput(buf, toRead, errorCode, result);
     }
     static void Output(TTclChannel& c, const char* buf, int toWrite, int& errorCode, int& result) {
-        c.DoOutput(buf, toWrite, errorCode, result);
+        c.WriteScriptOutput(buf, toWrite, errorCode, result);
     }
+    static void ChildOutputArrived(TTclChannel& c) { c.ChildOutputArrived(); }
     static void Seek(TTclChannel& c, long offset, int mode, int& errorCode, int& result) {
         c.DoSeek(offset, mode, errorCode, result);
     }
@@ -73,7 +78,10 @@ struct TBridgeAccess {
     }
     static void Watch(TTclChannel& c, int mask) { c.DoWatch(mask); }
     static void GetHandle(TTclChannel& c, int direction, void*& handle, int& result) {
-        c.DoGetHandle(direction, handle, result);
+        if (c.ServeChildHandle(direction, handle))
+            result = TCL_OK;
+        else
+            c.DoGetHandle(direction, handle, result);
     }
 };
 
@@ -319,17 +327,14 @@ int RunCommand(ClientData clientData, Tcl_Interp* interp, int argc, bool objCall
     auto* command = static_cast<TTclCommand*>(clientData);
     if (!command || !TableLoaded() || command->IsDestroying())
         return TCL_OK;
-    const char* message = "Unknown exception";
-    std::string text;
     try {
         const int code = command->Execute(interp, argc, objCall, argv);
         return code == CommandDestroyedMarker ? TCL_OK : code;
     } catch (const std::exception& e) {
-        text = e.what();
-        message = text.c_str();
+        Tcl.SetResult(interp, const_cast<char*>(e.what()), TCL_VOLATILE);
     } catch (...) {
+        Tcl.SetResult(interp, const_cast<char*>("Unknown exception"), TCL_STATIC);
     }
-    Tcl.SetResult(interp, const_cast<char*>(message), TCL_VOLATILE);
     return TCL_ERROR;
 }
 
@@ -350,8 +355,7 @@ int TclObjCommandProc(ClientData clientData, Tcl_Interp* interp, int objc,
 void TclCommandDeleteProc(ClientData clientData) noexcept {
     if (!clientData || !TclLoaded() || !IsLiveInstallRec(clientData))
         return;
-    auto& rec = *static_cast<TTclInstallRec*>(clientData);
-    ReportingFailures([&] { TBridgeAccess::ScriptDeleted(rec); });
+    ReportingFailures([&] { TBridgeAccess::ScriptDeleted(clientData); });
 }
 
 void TclInterpDeletedCommand(ClientData clientData, Tcl_Interp* interp) noexcept {
@@ -468,6 +472,23 @@ int ChannelGetHandleProc(ClientData instanceData, int direction, ClientData* han
     } catch (...) {
     }
     return result;
+}
+
+int ChildOutputEventProc(Tcl_Event* event, int flags) noexcept {
+    if (!(flags & TCL_FILE_EVENTS))
+        return 0;
+    const auto& childEvent = *reinterpret_cast<TChildOutputEvent*>(event);
+    if (ChannelRecordsReleased() || childEvent.Generation != ChannelRecordGeneration())
+        return 1;
+    TTclChannel* owner = childEvent.Record->Owner;
+    if (owner && !owner->IsDestroying())
+        ReportingFailures([&] { TBridgeAccess::ChildOutputArrived(*owner); });
+    return 1;
+}
+
+int IsChildOutputEventOf(Tcl_Event* event, ClientData record) noexcept {
+    return event->proc == ChildOutputEventProc &&
+           reinterpret_cast<TChildOutputEvent*>(event)->Record == record;
 }
 
 void ChannelCloseHandler(ClientData instanceData) noexcept {

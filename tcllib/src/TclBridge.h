@@ -4,11 +4,14 @@
 // there and not being destroyed, answers Tcl's neutral result otherwise, and never lets a C++
 // exception cross into Tcl (they are all noexcept).
 
+#include <cstdint>
+
 #include <tcl.h>
 
 namespace tslc {
 
 class TTclComponent;
+struct TChannelRecord;
 
 // Tcl makes a ticket's call once: frees the ticket (a TBridgeTicket given as client data) and
 // returns its target if the component still wants the call, else null.
@@ -27,7 +30,7 @@ int TclCommandProc(ClientData clientData, Tcl_Interp* interp, int argc,
 int TclObjCommandProc(ClientData clientData, Tcl_Interp* interp, int objc,
                       Tcl_Obj* const objv[]) noexcept;
 // The one delete procedure of every command the library makes (client data: the command's
-// TTclInstallRec): IsTslcModProcs recognises the library's commands by it.
+// installation record): IsTslcModProcs recognises the library's commands by it.
 void TclCommandDeleteProc(ClientData clientData) noexcept;
 void TclInterpDeletedCommand(ClientData clientData, Tcl_Interp* interp) noexcept;
 
@@ -49,6 +52,18 @@ int ChannelGetOptionProc(ClientData instanceData, Tcl_Interp* interp, const char
                          Tcl_DString* dsPtr) noexcept;
 void ChannelWatchProc(ClientData instanceData, int mask) noexcept;
 int ChannelGetHandleProc(ClientData instanceData, int direction, ClientData* handlePtr) noexcept;
+
+// The event by which a channel's child output service tells the channel's thread that a child's
+// bytes wait: made on the reader thread, serviced on the channel's thread (TCL_FILE_EVENTS) or
+// taken back with IsChildOutputEventOf (client data: the channel's record) when the service
+// stops. The record leads to the channel while it is open.
+struct TChildOutputEvent {
+    Tcl_Event Header;
+    TChannelRecord* Record;
+    std::uint32_t Generation; // of the record list the record belongs to
+};
+int ChildOutputEventProc(Tcl_Event* event, int flags) noexcept;
+int IsChildOutputEventOf(Tcl_Event* event, ClientData record) noexcept;
 
 // Registered with Tcl_CreateCloseHandler for every channel (client data: its record): Tcl is
 // really closing the channel.

@@ -56,6 +56,7 @@ const std::map<int, const char*>& MessageTable() {
         {sSetCommandInfoFailed, "Unable to set command info: %s"},
         {sTraceErrorCaption, "Trace Error"},
         {sActiveChannel, "Operation failed. Active channel: %s"},
+        {sWrongParent, "A command or trace can have only a TTcl as its parent"},
     };
     return table;
 }

@@ -334,6 +334,41 @@ TEST_F(CommandTest, NestedCallsKeepTheirOwnWordsAndState) {
     EXPECT_EQ(Eval("cmd -o val outer"), "inner xxx 4 / outer val 4");
 }
 
+// A call whose words are the very objects of the previous call reuses that parse: only while the
+// settings it read and the switch states it left are unchanged, and the words are held meanwhile.
+TEST_F(CommandTest, RepeatedWordsReuseTheParseOnlyWhileItStillHolds) {
+    TTclCommand* command = AddCommand("cmd");
+    TTclCmdSwitch* o = command->AddSwitch("o");
+    o->SetOptions({soHijackRelative});
+    command->OnCommand = [&](TTclCommand* c, std::string& r, bool&) {
+        if (c->ArgCount() > 0 && c->Arg(0) == "nest") {
+            Tcl_->Eval("inner");
+            r = Tcl_->ResultText() + " / ";
+        }
+        r += std::to_string(o->Count()) + (o->Hijacked() ? o->Value() : "-") + " " +
+             std::to_string(c->ArgCount());
+    };
+    ASSERT_TRUE(Tcl_->Eval("proc p {} {cmd -o val /x}; proc n {} {cmd -o val nest}; "
+                           "proc inner {} {cmd -o inner deeper}"));
+    EXPECT_EQ(Eval("p; p"), "1val 1");
+    o->SetOptions({});
+    EXPECT_EQ(Eval("p"), "1- 2") << "a switch's setting changed";
+    command->SetSwitchPrefix(spSlash);
+    EXPECT_EQ(Eval("p"), "<error> Invalid switch x for command cmd") << "the prefix changed";
+    command->SetSwitchPrefix(spDash);
+    o->SetOptions({soHijackRelative});
+    EXPECT_EQ(Eval("n; n"), "1inner 1 / 1val 1") << "the other depth changed the states meanwhile";
+    // The held words are given back when the command goes.
+    const std::string refs =
+        "regexp {refcount of (\\d+)} [::tcl::unsupported::representation $w] -> n; set n";
+    ASSERT_TRUE(Tcl_->Eval("set w [string repeat y 3]"));
+    const int before = std::stoi(Eval(refs));
+    Eval("cmd -o $w");
+    EXPECT_EQ(std::stoi(Eval(refs)), before + 1);
+    delete command;
+    EXPECT_EQ(std::stoi(Eval(refs)), before);
+}
+
 TEST_F(CommandTest, DestructionAfterANestedCallReachesTheOuterCall) {
     TTclCommand* command = AddCommand("cmd");
     command->OnCommand = [&](TTclCommand* c, std::string& r, bool&) {
@@ -386,12 +421,12 @@ TEST_F(CommandTest, RenamedCommandKeepsItsComponentInStep) {
     command->OnCommand = [](TTclCommand*, std::string& r, bool&) { r = "called"; };
     EXPECT_EQ(Eval("rename cmd newname; newname"), "called");
     EXPECT_EQ(command->Command(), "newname");
-    EXPECT_EQ(command->Installs(0).Name, "newname");
+    EXPECT_EQ(command->InstalledName(0), "newname");
 
     const std::string longName(40, 'L');
     EXPECT_EQ(Eval("rename newname " + longName + "; " + longName), "called");
     EXPECT_EQ(command->Command(), std::string(32, 'L'));
-    EXPECT_EQ(command->Installs(0).Name, longName);
+    EXPECT_EQ(command->InstalledName(0), longName);
 
     Eval("namespace eval ::ns {}");
     EXPECT_EQ(Eval("rename " + longName + " ::ns::q; ::ns::q"), "called");
@@ -422,7 +457,7 @@ TEST_F(CommandTest, NamespaceQualifiedInstallationIsRemoved) {
     command->OnCommand = [](TTclCommand*, std::string& r, bool&) { r = "in space"; };
     tcl.SetActive(true);
     EXPECT_EQ(EvalResult(tcl, "space::cmd"), "in space");
-    EXPECT_EQ(command->Installs(0).Name, "space::cmd");
+    EXPECT_EQ(command->InstalledName(0), "space::cmd");
     tcl.RemoveCommand(command);
     EXPECT_EQ(EvalResult(tcl, "info commands space::cmd"), "");
     delete command;

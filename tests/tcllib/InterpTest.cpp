@@ -17,32 +17,49 @@ using namespace tslc::test;
 
 namespace {
 
-// A child that installs a proc named after it into the component's namespace, or fails.
-class TProcChild : public TTclInstallable {
+// What a test reads and sets on a TProcChild, whichever kind of child it is.
+struct TProcState {
+    std::vector<Tcl_Interp*> InstalledInto;
+    std::vector<Tcl_Interp*> UninstalledFrom;
+    bool Fail = false;
+    bool Auto = true;
+    bool FreeOnUninstall = false;
+    TComponent* FreeAlso = nullptr; // freed on the first uninstall
+    int* Freed = &FreedCount;
+    std::vector<std::string>* Log = nullptr;
+    static inline int FreedCount = 0;
+};
+
+// A command or trace that installs a proc named after it into the component's namespace, or
+// fails.
+template <typename Base>
+class TProcChild : public Base, public TProcState {
 public:
     explicit TProcChild(const std::string& name, TComponent* owner = nullptr)
-        : TTclInstallable(owner) {
-        SetName(name);
+        : Base(owner) {
+        this->SetName(name);
     }
     ~TProcChild() override {
-        BeginDestroy();
+        this->BeginDestroy();
         ++*Freed;
     }
     int InstallIn(Tcl_Interp* interp) override {
-        Installs.push_back(interp);
+        InstalledInto.push_back(interp);
         if (Fail) {
             Tcl.SetResult(interp, const_cast<char*>("install refused"), TCL_STATIC);
             return TCL_ERROR;
         }
+        TTcl* parent = this->Parent();
         const std::string prefix =
-            Parent() && !Parent()->Namespace().empty() ? Parent()->Namespace() + "::" : "";
-        const std::string script = "proc " + prefix + Name() + " {} {return " + Name() + "}";
+            parent && !parent->Namespace().empty() ? parent->Namespace() + "::" : "";
+        const std::string name = this->Name();
+        const std::string script = "proc " + prefix + name + " {} {return " + name + "}";
         return Tcl.Eval(interp, script.c_str());
     }
     void UninstallFrom(Tcl_Interp* interp) override {
-        Uninstalls.push_back(interp);
+        UninstalledFrom.push_back(interp);
         if (Log)
-            Log->push_back("uninstall " + Name() +
+            Log->push_back("uninstall " + this->Name() +
                            (Tcl.InterpDeleted(interp) ? " (deleted)" : " (live)"));
         if (FreeAlso)
             delete std::exchange(FreeAlso, nullptr);
@@ -50,18 +67,10 @@ public:
             delete this;
     }
     bool AutoInstall() const override { return Auto; }
-    std::string InstallName() const override { return "var_" + Name(); }
-
-    std::vector<Tcl_Interp*> Installs;
-    std::vector<Tcl_Interp*> Uninstalls;
-    bool Fail = false;
-    bool Auto = true;
-    bool FreeOnUninstall = false;
-    TProcChild* FreeAlso = nullptr; // freed on the first uninstall
-    int* Freed = &FreedCount;
-    std::vector<std::string>* Log = nullptr;
-    static inline int FreedCount = 0;
+    std::string InstallName() const override { return "var_" + this->Name(); }
 };
+using TProcCommand = TProcChild<TTclCommand>;
+using TProcTrace = TProcChild<TTclTrace>;
 
 int DeleteOwnInterp(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const*) {
     Tcl.DeleteInterp(interp);
@@ -119,8 +128,8 @@ TEST(Opening, NamespaceIsCreatedAndItsPatternsExportedAndImported) {
     tcl.SetNamespace(" ns1 ");
     tcl.SetExportPattern("a*  b*");
     tcl.SetImportPattern("a*");
-    auto* alpha = new TProcChild("alpha");
-    auto* beta = new TProcChild("beta");
+    auto* alpha = new TProcCommand("alpha");
+    auto* beta = new TProcCommand("beta");
     tcl.AddCommand(alpha);
     tcl.AddCommand(beta);
     EXPECT_EQ(tcl.Namespace(), "ns1");
@@ -164,14 +173,14 @@ TEST(Opening, ExistingNamespaceWithNoOpLeavesTheComponentInactive) {
 
 TEST(Opening, FailingChildLeavesTheComponentInactive) {
     TTcl tcl;
-    auto* command = new TProcChild("cmd");
+    auto* command = new TProcCommand("cmd");
     command->Fail = true;
     tcl.AddCommand(command);
     ExpectTclError([&] { tcl.SetActive(true); }, "install refused");
     EXPECT_FALSE(tcl.Active());
 
     TTcl traced;
-    auto* trace = new TProcChild("trc");
+    auto* trace = new TProcTrace("trc");
     trace->Fail = true;
     traced.AddTrace(trace);
     ExpectTclError([&] { traced.SetActive(true); },
@@ -366,10 +375,10 @@ TEST(Properties, InterpsOutsideTheListRaise) {
 
 TEST(Children, AddingTwiceRaises) {
     TTcl tcl;
-    auto* command = new TProcChild("c");
+    auto* command = new TProcCommand("c");
     tcl.AddCommand(command);
     ExpectTclError([&] { tcl.AddCommand(command); }, "Attempting multiple insertion of command");
-    auto* trace = new TProcChild("t");
+    auto* trace = new TProcTrace("t");
     tcl.AddTrace(trace);
     ExpectTclError([&] { tcl.AddTrace(trace); }, "Attempting multiple insertion of trace");
     EXPECT_EQ(command->Parent(), &tcl);
@@ -381,12 +390,12 @@ TEST(Children, ActiveComponentInstallsAddedCommandAtOnceUnderItsBareName) {
     TTcl tcl;
     tcl.SetNamespace("ns4");
     tcl.SetActive(true);
-    auto* command = new TProcChild("later");
+    auto* command = new TProcCommand("later");
     tcl.AddCommand(command);
-    ASSERT_EQ(command->Installs.size(), 1u);
+    ASSERT_EQ(command->InstalledInto.size(), 1u);
     EXPECT_EQ(EvalResult(tcl, "later"), "later");
     tcl.RemoveCommand(command);
-    EXPECT_EQ(command->Uninstalls, std::vector<Tcl_Interp*>{tcl.Interp()});
+    EXPECT_EQ(command->UninstalledFrom, std::vector<Tcl_Interp*>{tcl.Interp()});
     EXPECT_EQ(command->Parent(), nullptr);
     EXPECT_EQ(tcl.CommandCount(), 0);
     delete command;
@@ -394,18 +403,18 @@ TEST(Children, ActiveComponentInstallsAddedCommandAtOnceUnderItsBareName) {
 
 TEST(Children, CommandWithoutAutoInstallIsNotInstalled) {
     TTcl tcl;
-    auto* command = new TProcChild("manual");
+    auto* command = new TProcCommand("manual");
     command->Auto = false;
     tcl.AddCommand(command);
     tcl.SetActive(true);
-    EXPECT_TRUE(command->Installs.empty());
+    EXPECT_TRUE(command->InstalledInto.empty());
 }
 
 TEST(Children, ChildThatFreesItselfWhenUninstalledIsTouchedNoFurther) {
     TTcl tcl;
     tcl.SetActive(true);
     int freed = 0;
-    auto* command = new TProcChild("autofree");
+    auto* command = new TProcCommand("autofree");
     command->Freed = &freed;
     tcl.AddCommand(command);
     command->FreeOnUninstall = true;
@@ -418,9 +427,9 @@ TEST(Children, DestructionUninstallsAndFreesTheChildren) {
     int freed = 0;
     std::vector<std::string> log;
     auto* tcl = new TTcl;
-    auto* command = new TProcChild("c1");
-    auto* trace = new TProcChild("t1");
-    for (TProcChild* child : {command, trace}) {
+    auto* command = new TProcCommand("c1");
+    auto* trace = new TProcTrace("t1");
+    for (TProcState* child : std::vector<TProcState*>{command, trace}) {
         child->Freed = &freed;
         child->Log = &log;
     }
@@ -442,17 +451,16 @@ TEST(Children, ChildrenFreedDuringTheParentsDestructionAreTouchedNoFurther) {
     int freed = 0;
     auto* tcl = new TTcl;
     tcl->SetActive(true);
-    auto* sibling = new TProcChild("sibling");
-    auto* freer = new TProcChild("freer");
-    auto* selfFreeing = new TProcChild("selffree");
-    auto* selfFreeingTrace = new TProcChild("selffreetrace");
-    for (TProcChild* child : {sibling, freer, selfFreeing, selfFreeingTrace}) {
+    auto* sibling = new TProcCommand("sibling");
+    auto* freer = new TProcCommand("freer");
+    auto* selfFreeing = new TProcCommand("selffree");
+    auto* selfFreeingTrace = new TProcTrace("selffreetrace");
+    for (TProcCommand* child : {sibling, freer, selfFreeing}) {
         child->Freed = &freed;
-        if (child == selfFreeingTrace)
-            tcl->AddTrace(child);
-        else
-            tcl->AddCommand(child);
+        tcl->AddCommand(child);
     }
+    selfFreeingTrace->Freed = &freed;
+    tcl->AddTrace(selfFreeingTrace);
     freer->FreeAlso = sibling; // uninstalled before its sibling frees it
     selfFreeing->FreeOnUninstall = true;
     selfFreeingTrace->FreeOnUninstall = true;
@@ -462,10 +470,74 @@ TEST(Children, ChildrenFreedDuringTheParentsDestructionAreTouchedNoFurther) {
 
 TEST(Children, DeletedChildLeavesItsParentsList) {
     TTcl tcl;
-    auto* command = new TProcChild("short");
+    auto* command = new TProcCommand("short");
     tcl.AddCommand(command);
     delete command;
     EXPECT_EQ(tcl.CommandCount(), 0);
+}
+
+// Commands and traces are attached the same way and follow the same parent rules.
+template <typename T>
+class ChildParent : public ::testing::Test {
+protected:
+    static int Count(const TTcl& tcl) {
+        if constexpr (std::is_same_v<T, TTclCommand>)
+            return tcl.CommandCount();
+        else
+            return tcl.TraceCount();
+    }
+    static T* First(const TTcl& tcl) {
+        if constexpr (std::is_same_v<T, TTclCommand>)
+            return tcl.Commands(0);
+        else
+            return tcl.Traces(0);
+    }
+};
+using ChildKinds = ::testing::Types<TTclCommand, TTclTrace>;
+TYPED_TEST_SUITE(ChildParent, ChildKinds);
+
+TYPED_TEST(ChildParent, SetParentMovesTheChildAndRefusesAParentOfTheWrongKind) {
+    TComponent form;
+    auto* first = new TTcl(&form);
+    auto* second = new TTcl(&form);
+    TTclChannel channel;
+    auto* child = new TypeParam(&form);
+    child->SetParent(first);
+    child->SetParent(first); // unchanged: no second insertion
+    EXPECT_EQ(this->Count(*first), 1);
+    EXPECT_EQ(this->First(*first), child); // typed: no cast needed
+    ExpectTclError([&] { child->SetParent(&channel); },
+                   "A command or trace can have only a TTcl as its parent");
+    EXPECT_EQ(child->Parent(), first) << "a wrong parent leaves the child where it was";
+    child->SetParent(second);
+    EXPECT_EQ(this->Count(*first), 0);
+    EXPECT_EQ(this->Count(*second), 1);
+    {
+        // While loading too, the previous parent lets go: otherwise both would free the child.
+        TComponentLoader loader(form);
+        child->SetParent(first);
+        loader.Finish();
+    }
+    EXPECT_EQ(this->Count(*second), 0);
+    EXPECT_EQ(child->Parent(), first);
+    child->SetParent(nullptr);
+    EXPECT_EQ(this->Count(*first), 0);
+    EXPECT_EQ(child->Parent(), nullptr);
+}
+
+TEST(Children, DeprecatedUntypedAdditionRefusesAChildOfTheOtherKind) {
+    TTcl tcl;
+    auto trace = std::make_unique<TTclTrace>();
+    TTclInstallable* untyped = trace.get();
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    ExpectTclError([&] { tcl.AddCommand(untyped); },
+                   "A command or trace can have only a TTcl as its parent");
+    tcl.AddTrace(untyped);
+#pragma GCC diagnostic pop
+    EXPECT_EQ(tcl.Traces(0), trace.get());
+    EXPECT_EQ(tcl.CommandCount(), 0);
+    tcl.RemoveTrace(trace.get());
 }
 
 TEST(Channels, StoredListIsResolvedAmongTheOwnersComponentsWhenLoaded) {

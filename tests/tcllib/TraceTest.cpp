@@ -338,39 +338,6 @@ TEST(Parent, TraceIsInstalledWhenAddedToAnActiveComponentAndRemovedWhenDetached)
     EXPECT_EQ(log.Calls, std::vector<std::string>{"x writes"});
 }
 
-TEST(Parent, OnlyAnInterpreterComponentBecomesTheParent) {
-    TTcl tcl;
-    TTclChannel channel;
-    auto* trace = new TTclTrace;
-    trace->SetParent(&tcl);
-    trace->SetParent(&tcl); // unchanged: no second insertion
-    EXPECT_EQ(tcl.TraceCount(), 1);
-    ExpectTclError([&] { tcl.AddTrace(trace); }, "Attempting multiple insertion of trace");
-    trace->SetParent(&channel);
-    EXPECT_EQ(trace->Parent(), nullptr);
-    EXPECT_EQ(tcl.TraceCount(), 0);
-    delete trace;
-}
-
-// A trace being loaded that is moved to another parent must leave the first one's list, or both
-// parents would free it.
-TEST(Parent, LoadedTraceMovedToAnotherParentLeavesTheFirst) {
-    TComponent form;
-    auto* first = new TTcl(&form);
-    auto* second = new TTcl(&form);
-    auto* trace = new TTclTrace(&form);
-    {
-        TComponentLoader loader(form);
-        trace->SetParent(first);
-        trace->SetParent(second);
-        loader.Finish();
-    }
-    EXPECT_EQ(first->TraceCount(), 0);
-    EXPECT_EQ(second->TraceCount(), 1);
-    EXPECT_EQ(trace->Parent(), second);
-    trace->SetParent(nullptr); // the form frees it
-}
-
 TEST(Parent, DestroyingTheParentWithdrawsAndFreesTheTrace) {
     TDontCallCounter counter;
     auto* tcl = new TTcl;

@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 using namespace tslc;
@@ -147,4 +152,34 @@ TEST(Unload, TclFinalizedFirstClosesTheChannelsAfterDeliveringTheirOutput) {
     delete channel; // must not flush or close through the finalized Tcl
     UnloadTcl();
     EXPECT_EQ(out, std::vector<std::string>{"held"});
+}
+
+// The child output service ends with the library: its reader thread goes and the pipe closes, also
+// while a child still writes (which then gets SIGPIPE).
+TEST(Unload, EndsTheChildOutputServiceWhileAChildStillWrites) {
+    TComponent form;
+    std::vector<std::string> out;
+    TTclChannel* channel = MakeStdOut(&form, out);
+    channel->SetChildOutput(true);
+    channel->SetActive(true);
+    auto* tcl = new TTcl(&form);
+    const auto threads = [] {
+        const std::filesystem::directory_iterator tasks("/proc/self/task");
+        return std::distance(begin(tasks), end(tasks));
+    };
+    // A joined thread may still be listed for a moment while the kernel lets go of it.
+    const auto threadsOnceSettled = [&](long expected) {
+        for (int tries = 0; threads() != expected && tries < 100; ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return threads();
+    };
+    const auto before = threads();
+    ASSERT_TRUE(tcl->Eval("exec yes &"));
+    const pid_t child = static_cast<pid_t>(std::stoi(tcl->ResultText()));
+    EXPECT_EQ(threads(), before + 1);
+    UnloadTcl();
+    EXPECT_EQ(threadsOnceSettled(before), before);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE);
 }

@@ -34,21 +34,34 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
+    /// The component that owns this one and frees it with itself, or null.
     TComponent* Owner() const { return FOwner; }
+    ///@{
+    /// The component's name, by which FindComponent finds it among its owner's components.
     const std::string& Name() const { return FName; }
     virtual void SetName(const std::string& name);
+    ///@}
+    ///@{
+    /// A value of the host's, which the library never reads.
     std::intptr_t Tag() const { return FTag; }
     void SetTag(std::intptr_t tag) { FTag = tag; }
+    ///@}
 
+    /// The state flags: loading, reading, designing, destroying.
     TComponentState ComponentState() const { return FState; }
+    /// Whether the component is being destroyed (csDestroying): it calls no handler any more.
     bool IsDestroying() const { return FState.Contains(csDestroying); }
+    /// Whether the component is used at design time (csDesigning).
     bool IsDesigning() const { return FState.Contains(csDesigning); }
     /// Marks the component, and with includeOwned those it owns, as used at design time.
     void SetDesigning(bool designing, bool includeOwned = true);
 
+    /// The number of components this one owns.
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-    /// Raises Exception "List index out of bounds (%d)" for an index outside the list.
+    /// The owned component at index, in the order they were inserted. Raises Exception "List
+    /// index out of bounds (%d)" for an index outside the list.
     TComponent* Components(int index) const;
+    /// The index of an owned component, or -1.
     int IndexOfComponent(const TComponent* component) const;
     /// The owned component with this name (ASCII letters compared without case), or null.
     TComponent* FindComponent(std::string_view name) const;
@@ -61,6 +74,7 @@ public:
     /// Links this component and component so that whichever is destroyed first tells the other
     /// through Notification(itself, opRemove).
     void FreeNotification(TComponent* component);
+    /// Undoes FreeNotification: neither component tells the other any more.
     void RemoveFreeNotification(TComponent* component);
 
     /// Calls proc for each child that the component nests inside itself (none by default).

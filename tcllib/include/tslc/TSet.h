@@ -28,7 +28,9 @@ public:
     /// The stored bits (bit n for the value n).
     constexpr std::uint32_t Bits() const { return FBits; }
 
+    /// Whether value is in the set.
     constexpr bool Contains(E value) const { return (FBits & Bit(value)) != 0; }
+    /// Whether the set holds no value.
     constexpr bool Empty() const { return FBits == 0; }
 
     /// Adds value; returns the set for chaining.
@@ -42,6 +44,7 @@ public:
         return *this;
     }
 
+    /// Whether both sets hold the same values.
     friend constexpr bool operator==(TSet a, TSet b) { return a.FBits == b.FBits; }
     /// Union.
     friend constexpr TSet operator+(TSet a, TSet b) { return FromBits(a.FBits | b.FBits); }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,6 @@
 
 namespace tslc {
 
-struct TChannelRecord;
 class TTcl;
 class TTclChannel;
 
@@ -41,56 +41,112 @@ using TTclDriverGetHandleEvent =
     std::function<void(TTclChannel* sender, int direction, void*& handle, int& result)>;
 
 /// A Tcl channel whose reads, writes and other operations fire host event handlers.
+///
+/// See the example \ref hello/main.cpp "hello/main.cpp": a stand-in for stdout that collects what a
+/// script prints.
 class TTclChannel : public TTclComponent {
 public:
+    /// The owner, if any, frees the component with itself.
     explicit TTclChannel(TComponent* owner = nullptr);
+    /// Hands the output still buffered (and what children wrote) to OnOutput, closes the channel
+    /// and fires OnDestroy.
     ~TTclChannel() override;
 
+    ///@{
+    /// Whether the component has its Tcl channel. true opens the channel, false closes it; while
+    /// the component is being read the value is only remembered and applied by Loaded().
     bool Active() const { return FActive; }
-    /// true opens the channel, false closes it; while the component is being read the value is
-    /// only remembered and applied by Loaded().
     void SetActive(bool active);
+    ///@}
 
-    /// The option readers ask Tcl while the channel is open; end-of-file characters and
-    /// translations at most once per OptionRefreshInterval.
+    ///@{
+    /// The channel's Tcl options, pushed to Tcl when the channel opens and sent at once while it
+    /// is open (a value Tcl refuses is not stored). The readers ask Tcl while the channel is open;
+    /// end-of-file characters and translations at most once per OptionRefreshInterval.
     bool Blocking() const;
     void SetBlocking(bool blocking);
     TTclChannelBuffering Buffering() const;
     void SetBuffering(TTclChannelBuffering buffering);
+    ///@}
+    ///@{
+    /// The buffer size. A size outside 10..1048576 is stored but never sent to Tcl, which keeps
+    /// its own size.
     int BufferSize() const;
-    /// A size outside 10..1048576 is stored but never sent to Tcl, which keeps its own size.
     void SetBufferSize(int size);
-    /// Character codes; 0 and -1 both mean no end-of-file character.
+    ///@}
+    ///@{
+    /// End-of-file characters, input and output, as character codes; 0 and -1 both mean none.
     int EofCharIn() const;
     void SetEofCharIn(int code);
     int EofCharOut() const;
     void SetEofCharOut(int code);
+    ///@}
+    ///@{
+    /// End-of-line translations, input and output.
     TTclChannelTranslation TranslationIn() const;
     void SetTranslationIn(TTclChannelTranslation translation);
     TTclChannelTranslation TranslationOut() const;
     void SetTranslationOut(TTclChannelTranslation translation);
+    ///@}
 
+    ///@{
     /// The Tcl channel name. Changing it, ChannelType, Mode or Options while active raises
     /// "Operation failed. Active channel: %s".
     const std::string& ChannelName() const { return FChannelName; }
     void SetChannelName(const std::string& name);
-    /// Setting a type forces Mode: ctNormal reads and writes, ctStdIn reads, the others write.
+    ///@}
+    ///@{
+    /// The standard channel the component stands in for, or ctNormal. Setting a type forces Mode:
+    /// ctNormal reads and writes, ctStdIn reads, the others write.
     TTclChannelType ChannelType() const { return FChannelType; }
     void SetChannelType(TTclChannelType type);
+    ///@}
+    ///@{
+    /// The directions the channel is open in. Setting it raises "Cannot change mode on Standard
+    /// Channels" unless ChannelType is ctNormal.
     TTclChannelMode Mode() const { return FMode; }
-    /// Raises "Cannot change mode on Standard Channels" unless ChannelType is ctNormal.
     void SetMode(TTclChannelMode mode);
+    ///@}
+    ///@{
+    /// coRegNullInterp, coPresetFullWrite.
     TTclChannelOptions Options() const { return FOptions; }
     void SetOptions(TTclChannelOptions options);
+    ///@}
 
     /// The Tcl channel while the component is active with a channel, else null.
     Tcl_Channel Channel() const { return IsOpen() ? FChannel : nullptr; }
     /// The interpreters the channel was registered in by BindInterp.
     const std::vector<Tcl_Interp*>& Interps() const { return FInterps; }
+    ///@{
     /// Milliseconds between two readings of the end-of-file and translation options (1000);
     /// 0 reads every time.
     std::uint32_t OptionRefreshInterval() const { return FRefreshInterval; }
     void SetOptionRefreshInterval(std::uint32_t milliseconds) { FRefreshInterval = milliseconds; }
+    ///@}
+
+    ///@{
+    /// The child output service, off by default: while it is on, a child process that a script
+    /// starts with its output on this channel (exec ... >\@chan 2>\@chan, or exec ... & and
+    /// open |... when the channel stands in for stdout or stderr) writes into a pipe of the
+    /// component's, and its bytes reach OnOutput as if the script had written them, in order with
+    /// the script's own writes, however much the child writes. The pipe and the thread that
+    /// drains it are made when the first child is handed the channel, and go when the channel
+    /// closes, the component is destroyed, the service is switched off or Tcl is unloaded, also
+    /// while a child still writes (the child then gets EPIPE). OnOutput sees a child's bytes only
+    /// on the thread that opened the channel: before each of the script's writes to it, from
+    /// Tcl's event loop on that thread (vwait, update: the thread is woken for them), when the
+    /// channel closes, and when the host calls DeliverChildOutput. OnGetHandle then sees no
+    /// request for the channel's writable handle.
+    bool ChildOutput() const;
+    void SetChildOutput(bool serve);
+    ///@}
+    /// True while OnOutput is called with bytes a child process wrote: such a chunk may end
+    /// anywhere in a line (the handler's result and errorCode are not used for it).
+    bool OutputFromChild() const;
+    /// Hands what children wrote and OnOutput has not seen yet to OnOutput now, and answers how
+    /// many bytes that was. Only on the thread that opened the channel (0 on another), for
+    /// example after Eval returns; a call from inside OnOutput delivers nothing.
+    std::size_t DeliverChildOutput();
 
     /// Opening registers the channel in the interpreters of every TTcl that lists it; a stand-in
     /// for a standard channel also in those of every other TTcl (as Tcl does for a new
@@ -106,22 +162,38 @@ public:
     /// Raises "Operation failed. Active channel: %s" (the component's Name) while active.
     void CheckInactive() const;
 
+    /// Fires OnCreate, then opens the channel if it was stored active.
     void Loaded() override;
+    /// Only passes the name on.
     void SetName(const std::string& name) override;
 
+    /// The driver's block mode: result 0 or a POSIX error code.
     TTclDriverBlockModeEvent OnBlockMode;
+    /// Tcl closes the channel: result 0 or a POSIX error code.
     TTclDriverCloseEvent OnClose;
     TNotifyEvent OnCreate; ///< only for a component set up by the loading protocol
+    /// The component is being destroyed.
     TNotifyEvent OnDestroy;
+    /// A read: place up to toRead bytes in buf, result the count (0 at end of file, -1 with
+    /// errorCode on error).
     TTclDriverInputEvent OnInput;
+    /// A write: take toWrite bytes of buf, result the count taken (preset to toWrite with
+    /// coPresetFullWrite). Also gets the children's bytes, see ChildOutput and OutputFromChild.
     TTclDriverOutputEvent OnOutput;
+    /// A seek: result the new position, or -1 with errorCode.
     TTclDriverSeekEvent OnSeek;
+    /// A channel option that Tcl does not handle itself was set: result TCL_OK or TCL_ERROR.
     TTclDriverSetOptionEvent OnSetOption;
+    /// A channel option was asked for: value its text, result TCL_OK or TCL_ERROR.
     TTclDriverGetOptionEvent OnGetOption;
+    /// Tcl watches the channel for the events in mask.
     TTclDriverWatchEvent OnWatch;
+    /// Tcl asks for the operating-system handle of a direction: result TCL_OK with handle, or
+    /// TCL_ERROR (the default).
     TTclDriverGetHandleEvent OnGetHandle;
 
 protected:
+    ///@{
     /// The dispatchers, called by the driver procedures; each fires its event when one is set.
     virtual void DoBlockMode(int mode, int& result);
     virtual void DoClose(Tcl_Interp* interp, int& result);
@@ -136,12 +208,20 @@ protected:
                              int& result);
     virtual void DoWatch(int mask);
     virtual void DoGetHandle(int direction, void*& handle, int& result);
+    ///@}
 
 private:
     friend struct TBridgeAccess;
     friend class TTcl;
 
     bool IsOpen() const { return FActive && FChannel; }
+    /// The child output service's side of the driver: the writable handle a child gets, the
+    /// script's write (the children's bytes first), and the event that tells of new bytes.
+    bool ServeChildHandle(int direction, void*& handle);
+    void WriteScriptOutput(const char* buf, int toWrite, int& errorCode, int& result);
+    void ChildOutputArrived();
+    void StartChildOutput();
+    void StopChildOutput(bool deliver);
     void KeepStdSlotsFromSilentFill();
     bool PushOptions(Tcl_Channel channel, const TDestroyGuard& guard);
     bool StillOpening(Tcl_Channel channel) const;
@@ -171,8 +251,6 @@ private:
     Tcl_Channel FChannel = nullptr; ///< cleared when Tcl really closes the channel
     std::string FChannelName;
     TTclChannelMode FMode = cmRead;
-    TChannelRecord* FRecord = nullptr; ///< the record this component owns, or null
-    std::uint32_t FRecordGeneration = 0;
     TTclChannelType FChannelType = ctNormal;
     std::vector<Tcl_Interp*> FInterps;
     std::vector<TTcl*> FListedBy; ///< the TTcl components whose Channels hold this one
@@ -193,6 +271,8 @@ private:
     std::uint32_t FRefreshInterval = 1000;
     mutable std::optional<std::uint32_t> FTranslationReadTick;
     mutable std::optional<std::uint32_t> FEofReadTick;
+    struct TData; ///< the instance record Tcl holds for the open channel; the child output service
+    std::unique_ptr<TData> FData;
 };
 
 } // namespace tslc

@@ -12,7 +12,7 @@
 //   cmd->SetCommand("greet");
 //   cmd->AddSwitch("loud");
 //   cmd->OnCommand = [](TTclCommand* c, std::string& result, bool&) { result = c->Arg(0); };
-//   tcl->AddCommand(cmd);
+//   cmd->SetParent(tcl); // tcl installs the command and frees it with itself
 
 #include <cstdint>
 #include <exception>
@@ -34,16 +34,6 @@ class TTclCommand;
 class TTclCmdSwitch;
 class TTclCmdParam;
 
-/// One successful installation of a command into an interpreter. Tcl holds it as the command's
-/// delete data; Name is the full name the command has now in that interpreter.
-struct TTclInstallRec {
-    std::string Name;
-    Tcl_Command Token;
-    Tcl_Interp* Interp;
-    TTclCommand* Owner;
-    bool* RemovedFlag; ///< set when the record is forgotten while its delete notice runs
-};
-
 using TTclCmdEvent = std::function<void(TTclCommand* sender)>;
 using TTclCommandEvent =
     std::function<void(TTclCommand* sender, std::string& result, bool& success)>;
@@ -59,69 +49,110 @@ using TCommandInterpEvent = std::function<void(TComponent* sender, Tcl_Interp* A
 inline constexpr int CommandDestroyedMarker = static_cast<int>(0xDEADDEADu);
 
 /// A Tcl command whose body is host code, parsed into switches and parameters before OnCommand.
+///
+/// See the example \ref command/main.cpp "command/main.cpp": a command with switches and a
+/// parameter.
 class TTclCommand : public TTclInstallable {
 public:
     /// The longest Command; longer names are cut.
     static constexpr std::size_t MaxCommandLength = 32;
 
+    /// The owner, if any, frees the component with itself; so does the TTcl it joins (see
+    /// SetParent).
     explicit TTclCommand(TComponent* owner = nullptr);
+    /// Fires OnDestroy, deletes the command from every interpreter (without OnScriptDelete) and
+    /// frees the switches and parameters.
     ~TTclCommand() override;
 
     // --- stored properties ---
+    ///@{
     /// The command word, trimmed and cut to 32 characters. Changing a non-empty value while the
     /// parent is active raises "Cannot perform this operation on active command"; a new value is
     /// installed into the parent's interpreters at once ("Error installing command: %s").
     const std::string& Command() const { return FCommand; }
     void SetCommand(const std::string& command);
+    ///@}
+    ///@{
     /// The result text when the argument count check fails.
     const std::string& ErrorMsg() const { return FErrorMsg; }
     void SetErrorMsg(const std::string& message) { FErrorMsg = message; }
+    ///@}
+    ///@{
+    /// How Hash folds a word; chOnHash asks OnHash. At design time, chOnHash without an OnHash
+    /// handler shows a warning.
     TTclCommandHashMethod HashMethod() const { return FHashMethod; }
     void SetHashMethod(TTclCommandHashMethod method);
+    ///@}
+    ///@{
     /// The least and greatest argument counts; MinArgs 0 switches the check off. Each setter
     /// drags the other bound along when they would cross.
     std::uint8_t MinArgs() const { return FMinArgs; }
     void SetMinArgs(std::uint8_t count);
     std::uint8_t MaxArgs() const { return FMaxArgs; }
     void SetMaxArgs(std::uint8_t count);
+    ///@}
+    ///@{
     /// Which interpreters receive the command; applied at the next installation. Changing it
     /// while the parent is active raises "Cannot perform this operation on active interpreter".
     TTclCommandMode Mode() const { return FMode; }
     void SetMode(TTclCommandMode mode);
+    ///@}
+    ///@{
+    /// Which parts of a call run, and how the command is installed (see TTclCommandOption).
     TTclCommandOptions Options() const { return FOptions; }
-    void SetOptions(TTclCommandOptions options) { FOptions = options; }
+    void SetOptions(TTclCommandOptions options);
+    ///@}
+    ///@{
+    /// The character that marks a switch word.
     TTclCmdSwitchPrefix SwitchPrefix() const { return FSwitchPrefix; }
-    void SetSwitchPrefix(TTclCmdSwitchPrefix prefix) { FSwitchPrefix = prefix; }
+    void SetSwitchPrefix(TTclCmdSwitchPrefix prefix);
+    ///@}
+    ///@{
     /// The prefix character of spOther; "-" by default.
     char SwitchPrefixChar() const { return FSwitchPrefixChar; }
-    void SetSwitchPrefixChar(char prefix) { FSwitchPrefixChar = prefix; }
+    void SetSwitchPrefixChar(char prefix);
+    ///@}
 
     // --- events ---
     TTclCmdEvent OnCreate; ///< after the component has been loaded (not when created by code)
+    /// The command's body, last of a call: result becomes the command's value (or its error
+    /// message when success is false).
     TTclCommandEvent OnCommand;
+    /// First of the destruction.
     TTclCmdEvent OnDestroy;
+    /// Sees each exception a call catches: message becomes the result; ignore true keeps the
+    /// call's code.
     TTclCmdExceptionEvent OnException;
-    /// Assign through SetOnHash, which keeps HashMethod in step (chOnHash, or chUpperCase when
-    /// cleared).
+    ///@{
+    /// The host's hash function for chOnHash. Assign through SetOnHash, which keeps HashMethod in
+    /// step (chOnHash, or chUpperCase when cleared).
     TTclCmdHashEvent OnHash;
     void SetOnHash(TTclCmdHashEvent handler);
+    ///@}
+    /// An interpreter that holds the command is being deleted.
     TCommandInterpEvent OnInterpDelete;
+    /// First of a call, after the parse, before any switch or parameter handler.
     TTclPrepareEvent OnPrepare;
+    /// A script (or Tcl) deleted the installed command.
     TTclScriptDeleteEvent OnScriptDelete;
 
     // --- parent and children ---
-    /// Setting the parent removes the command from the previous TTcl and adds it to the new one,
-    /// which installs it.
-    void SetParent(TTcl* parent);
+    ///@{
+    /// The switches and parameters (owned: freed with the command), in list order. Switches and
+    /// Params raise "List index out of bounds (%d)" for a bad index.
     int SwitchCount() const { return static_cast<int>(FSwitches.size()); }
     TTclCmdSwitch* Switches(int index) const;
     int ParamCount() const { return static_cast<int>(FParams.size()); }
     TTclCmdParam* Params(int index) const;
+    ///@}
+    ///@{
     /// Creates an owned switch or parameter and appends it.
     TTclCmdSwitch* AddSwitch(const std::string& name);
     TTclCmdParam* AddParam(const std::string& param);
+    ///@}
     /// Switches first, then parameters.
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    /// Fires OnCreate.
     void Loaded() override;
 
     // --- installation ---
@@ -131,47 +162,72 @@ public:
     /// Deletes every command this component installed into interp, under whatever name it has
     /// now, and stops watching interp.
     void UninstallFrom(Tcl_Interp* interp) override;
+    /// Whether Options holds coAutoInstall.
     bool AutoInstall() const override { return FOptions.Contains(coAutoInstall); }
+    /// Command.
     std::string InstallName() const override { return FCommand; }
-    int InstallCount() const { return static_cast<int>(FInstalls.size()); }
-    const TTclInstallRec& Installs(int index) const;
+    ///@{
+    /// The installations that are in place: one per interpreter the command was installed into
+    /// (and has not left since), with the full name it has there now (namespace-qualified when it
+    /// was installed so, and following renames by scripts). InstalledName and InstalledInterp
+    /// raise "List index out of bounds (%d)" outside 0..InstallCount()-1.
+    int InstallCount() const;
+    std::string InstalledName(int index) const;
+    Tcl_Interp* InstalledInterp(int index) const;
+    ///@}
+    ///@{
     /// The interpreters the component watches for deletion, once per installation attempt.
+    /// Interps raises "Interpreter index is out of range" for a bad index.
     int InterpCount() const { return static_cast<int>(FInterps.size()); }
     Tcl_Interp* Interps(int index) const;
+    ///@}
 
     // --- the call ---
     /// The command procedure: TCL_OK, TCL_ERROR or CommandDestroyedMarker. argv holds argc
     /// Tcl_Obj* when objCall, else argc C strings.
     virtual int Execute(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv);
 
-    /// State of the call in progress (of the innermost one when calls nest); outside a call
-    /// Interp() is null and Argc() and ArgCount() are 0.
+    /// The interpreter of the call in progress (of the innermost one when calls nest), null
+    /// outside a call, where Argc() and ArgCount() are 0 too.
     Tcl_Interp* Interp() const { return FInterp; }
     /// Word count, the command word included.
     int Argc() const { return FArgc; }
+    /// Whether the call came in the object form (Tcl_Obj words).
     bool ObjCall() const { return FObjCall; }
     /// The index of the word whose handler runs; -1 past the 64th word, 0 during OnCommand.
     int ArgvIndex() const { return FArgvIndex; }
+    ///@{
     /// Word index of the call as text, or as the Tcl object (null in the string form). Both raise
     /// "Argv index out of range: %d" outside 0..Argc()-1.
     std::string Argv(int index) const;
     Tcl_Obj* ArgvObj(int index) const;
-    /// The positional words (switch words and hijacked values left out). Arg raises "Argv index
-    /// out of range: %d" outside 0..ArgCount()-1; ArgArgvIndex is -1 past the 64th.
+    ///@}
+    ///@{
+    /// The positional words (switch words and hijacked values left out), and the index of each
+    /// among the call's words (-1 past the 64th). Arg and ArgArgvIndex raise "Argv index out of
+    /// range: %d" outside 0..ArgCount()-1.
     int ArgCount() const;
     std::string Arg(int index) const;
     int ArgArgvIndex(int index) const;
-    /// The recognised switch words of the call, in order: their text and their switch.
+    ///@}
+    ///@{
+    /// The recognised switch words of the call, in order: their text (without the prefix) and
+    /// their switch. An index outside 0..SwitchHitCount()-1 raises "Argv index out of range: %d".
     int SwitchHitCount() const;
     std::string SwitchHitText(int index) const;
     TTclCmdSwitch* SwitchHitSwitch(int index) const;
+    ///@}
+    ///@{
     /// Set by destruction: the passes stop, OnCommand is skipped.
     bool Halted() const { return FHalted; }
     bool SkipCommand() const { return FSkipCommand; }
+    ///@}
+    ///@{
     /// The interpreter result of the call. Both raise "Attempting to access invalid interpreter"
     /// outside a call.
     std::string GetResult() const;
     void SetResult(const std::string& text);
+    ///@}
 
     // --- hashing, for handlers that dispatch on a word with a switch statement ---
     /// Tcl's string hash (h = h * 9 + c) of text folded as method says: chNormal as it is,
@@ -195,6 +251,8 @@ public:
     int HashArg(int index);
 
 protected:
+    ///@{
+    /// The dispatchers: each fires the event of its name when a handler is set.
     virtual void DoCommand(std::string& result, bool& success);
     virtual void DoCreate();
     virtual void DoDestroy();
@@ -202,6 +260,7 @@ protected:
     virtual void DoInterpDelete(Tcl_Interp* interp);
     virtual void DoPrepare(std::string& result, bool& success);
     virtual void DoScriptDelete(Tcl_Interp* interp);
+    ///@}
 
     /// For descendants that replace Execute: Command stored as it is, without installing.
     void StoreCommand(const std::string& command);
@@ -211,7 +270,9 @@ private:
     friend class TTclCmdSwitch;
     friend class TTclCmdParam;
     friend class TTclRenameCommand;
-    struct TCallLevel;
+    struct TInstallRec; ///< one installation; Tcl holds it as the command's delete data
+    struct TCallLevel;  ///< the lists of one nesting depth of calls
+    struct TData;       ///< the installation records and the call levels
     struct TSavedCall;
 
     /// Children
@@ -221,25 +282,28 @@ private:
     void RemoveParam(TTclCmdParam* item);
     /// Installation records and watched interpreters
     void RecordInstall(Tcl_Interp* interp, const std::string& name, Tcl_Command token);
-    bool StillOurs(const TTclInstallRec& rec) const;
-    void ForgetRecord(TTclInstallRec* rec);
+    bool StillOurs(const TInstallRec& rec) const;
+    void ForgetRecord(TInstallRec* rec);
     void ForgetInterp(Tcl_Interp* interp);
-    void ScriptDeleted(TTclInstallRec* rec);
+    void ScriptDeleted(TInstallRec* rec);
     void InterpDeleted(Tcl_Interp* interp);
     void Renamed(Tcl_Interp* interp, Tcl_Command token, const std::string& newName);
     /// The call
     TCallLevel& EnterLevel();
     void LeaveLevel();
-    int RunCall(Tcl_Interp* interp, int argc, bool objCall, const void* const* argv,
-                std::string& result, TDestroyGuard& guard);
-    void Parse();
-    bool CountFails() const;
-    int SwitchPass(std::string& result, TDestroyGuard& guard);
-    int ParamPass(std::string& result, TDestroyGuard& guard);
-    bool OfferWord(std::size_t k, std::string& result, TDestroyGuard& guard);
+    int RunCall(TCallLevel& level, std::string& result, TDestroyGuard& guard);
+    bool ReadWords(TCallLevel& level) const;
+    void Parse(TCallLevel& level);
+    bool CountFails(const TCallLevel& level) const;
+    int SwitchPass(const TCallLevel& level, std::string& result, TDestroyGuard& guard);
+    int ParamPass(const TCallLevel& level, std::string& result, TDestroyGuard& guard);
+    bool OfferWord(const TCallLevel& level, std::size_t k, std::string& result,
+                   TDestroyGuard& guard);
     int HandleException(const std::exception& e, std::string& result, int code,
                         TDestroyGuard& guard);
     bool Catches(TDestroyGuard& guard) const;
+    void ReadResult(std::string& result) const;
+    void StoreResult(const std::string& text);
     const TCallLevel& Current() const;
 
     std::string FCommand;
@@ -255,7 +319,8 @@ private:
     std::vector<TTclCmdSwitch*> FSwitches;
     std::vector<TTclCmdParam*> FParams;
     unsigned FChildrenGeneration = 0; ///< changes whenever a child joins or leaves a list
-    std::vector<TTclInstallRec*> FInstalls;
+    unsigned FParseSettings = 0;      ///< changes whenever a setting the parse reads changes
+    unsigned FStatesStamp = 0;        ///< changes whenever the switches' call states change
     std::vector<Tcl_Interp*> FInterps;
 
     Tcl_Interp* FInterp = nullptr;
@@ -265,11 +330,7 @@ private:
     int FArgvIndex = 0;
     bool FHalted = false;
     bool FSkipCommand = false;
-    /// One set of per-call lists per nesting depth, kept from call to call so that a call
-    /// allocates nothing once they have grown; a nested call gets its own.
-    std::vector<std::unique_ptr<TCallLevel>> FLevels;
-    std::size_t FDepth = 0;
-    TCallLevel* FCurrentLevel = nullptr; ///< the innermost call's lists, null outside a call
+    std::unique_ptr<TData> FData;
 };
 
 } // namespace tslc

@@ -4,8 +4,8 @@
 // that a handler destroyed it meanwhile (TDestroyGuard), and the registrations of callbacks that
 // Tcl may make after the component has let go of them (tickets).
 
+#include <memory>
 #include <utility>
-#include <vector>
 
 #include <tcl.h>
 
@@ -28,19 +28,6 @@ using TTclStateFlags = TSet<TTclStateFlag>;
 
 class TTclComponent;
 
-/// The client data of a callback that Tcl may still make after its component stopped wanting it:
-/// an interpreter-deleted procedure registered while that interpreter is already being deleted,
-/// or a namespace delete procedure (which cannot be withdrawn). The component clears Target when
-/// it lets go; the ticket is freed by the bridge when Tcl makes the call, or by the component when
-/// Tcl is known never to make it.
-struct TBridgeTicket {
-    /// The component to call; null once it has let go.
-    TTclComponent* Target;
-    /// The interpreter the callback was registered with.
-    Tcl_Interp* Interp;
-    Tcl_InterpDeleteProc* WatchProc; ///< null for a namespace ticket
-};
-
 /// Base of every library component: survives calls from Tcl after deletion or destruction.
 class TTclComponent : public TComponent {
 public:
@@ -57,7 +44,12 @@ public:
     class TDestroyGuard {
     public:
         /// Guards component until the guard leaves the scope.
-        explicit TDestroyGuard(TTclComponent& component);
+        explicit TDestroyGuard(TTclComponent& component)
+            : FComponent(&component)
+            , FOuter(component.FDestroyedFlag) {
+            component.FDestroyedFlag = this;
+        }
+        /// Unlinks the guard, unless the component is gone.
         ~TDestroyGuard();
         TDestroyGuard(const TDestroyGuard&) = delete;
         TDestroyGuard& operator=(const TDestroyGuard&) = delete;
@@ -84,10 +76,11 @@ protected:
     /// interp it is not asked to drop the callback (it is dropping it itself); the call then
     /// still arrives and finds no target.
     void UnwatchInterp(Tcl_Interp* interp);
-    /// A ticket to hand to Tcl_CreateNamespace as client data.
-    TBridgeTicket* IssueNamespaceTicket(Tcl_Interp* interp);
+    /// The client data to hand to Tcl_CreateNamespace with TclNamespaceDeleteProc: it reaches the
+    /// component only while the component lives.
+    ClientData IssueNamespaceTicket(Tcl_Interp* interp);
     /// Frees a ticket that Tcl refused (the namespace was not created).
-    void CancelTicket(TBridgeTicket* ticket);
+    void CancelTicket(ClientData ticket);
 
     /// Sets flag; the flags are never cleared.
     void SetStateFlag(TTclStateFlag flag) { FStateFlags.Include(flag); }
@@ -96,13 +89,15 @@ private:
     friend struct TBridgeAccess;
     friend struct TTraceBridgeAccess;
 
+    struct TData; ///< the tickets of the callbacks Tcl still holds for the component
+
     void MarkGuards();
-    void ForgetTicket(TBridgeTicket* ticket);
-    static void ReleaseTicket(TBridgeTicket* ticket);
+    /// Tcl made the ticket's call: the component no longer holds the ticket.
+    void ForgetTicket(ClientData ticket);
 
     TTclStateFlags FStateFlags;
     TDestroyGuard* FDestroyedFlag = nullptr; ///< the innermost guard, or null
-    std::vector<TBridgeTicket*> FTickets;
+    std::unique_ptr<TData> FData;
 };
 
 } // namespace tslc

@@ -1,6 +1,7 @@
 #pragma once
 // What a TTcl asks of the children it installs into the interpreters it serves: the command and
-// the variable-trace components derive from this class.
+// the variable-trace components derive from this class, and are attached to their TTcl the same
+// way, through SetParent.
 
 #include <string>
 
@@ -30,8 +31,16 @@ public:
     /// How failure texts name the child (a trace gives its variable name).
     virtual std::string InstallName() const { return Name(); }
 
-    /// The TTcl whose list holds the child; set by that TTcl's Add and Remove operations.
+    /// The TTcl whose list holds the child, which installs it and frees it with itself; null when
+    /// it has none.
     TTcl* Parent() const { return FParent; }
+    /// Moves the child to parent, a TTcl, which installs it at once into the interpreters it
+    /// serves; null detaches it. The previous parent uninstalls it first, in every case (also
+    /// while that parent is being destroyed or the child is being loaded), so that no two parents
+    /// ever hold it. A parent of another kind raises "A command or trace can have only a TTcl as
+    /// its parent" and changes nothing; a kind that no TTcl holds (neither a TTclCommand nor a
+    /// TTclTrace) raises the same.
+    void SetParent(TComponent* parent);
 
 private:
     friend class TTcl;

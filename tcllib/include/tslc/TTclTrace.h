@@ -25,28 +25,33 @@ using TTclTraceEvent =
                        TTclFlags flags, std::string& result, bool& success)>;
 
 /// Watches a Tcl variable or array element; each traced access fires OnTrace.
+///
+/// See the example \ref trace/main.cpp "trace/main.cpp": a variable mirrored into a C++ value.
 class TTclTrace : public TTclInstallable {
 public:
+    /// The owner, if any, frees the component with itself; so does the TTcl it joins (see
+    /// SetParent).
     explicit TTclTrace(TComponent* owner = nullptr);
+    /// Withdraws the trace from every interpreter it was installed into.
     ~TTclTrace() override;
 
-    /// VarName, ElemName and Flags cannot change while the parent TTcl is active ("Cannot
-    /// perform this operation on active trace"); setting the value they have raises nothing. A
-    /// change takes effect at the next installation. The names are trimmed of surrounding blanks
-    /// and cut to 32 characters; an empty ElemName traces the variable itself.
+    ///@{
+    /// The traced variable, its element (empty: the variable itself) and the traced accesses.
+    /// They cannot change while the parent TTcl is active ("Cannot perform this operation on
+    /// active trace"); setting the value they have raises nothing. A change takes effect at the
+    /// next installation. The names are trimmed of surrounding blanks and cut to 32 characters.
     const std::string& VarName() const { return FVarName; }
     void SetVarName(const std::string& name);
     const std::string& ElemName() const { return FElemName; }
     void SetElemName(const std::string& name);
     TTclFlags Flags() const { return FFlags; }
     void SetFlags(TTclFlags flags);
+    ///@}
+    ///@{
     /// Bit index (0 to 31) of the Tcl bits of Flags; see TclFlagBit.
     bool FlagBit(int index) const;
     void SetFlagBit(int index, bool on);
-
-    /// Moves the trace to parent when that is a TTcl (which installs it at once into the
-    /// interpreters it serves), else to no parent; the previous parent uninstalls it first.
-    void SetParent(TComponent* parent);
+    ///@}
 
     /// The interpreter of the trace call in progress, null outside one. Nested calls each see
     /// their own.
@@ -64,13 +69,18 @@ public:
     void UninstallFrom(Tcl_Interp* interp) override;
     std::string InstallName() const override { return FVarName; }
 
+    /// An interpreter that holds the trace is being deleted.
     TInterpEvent OnInterpDelete;
+    /// A traced access of the variable.
     TTclTraceEvent OnTrace;
 
 protected:
+    ///@{
+    /// The dispatchers: each fires the event of its name when a handler is set.
     virtual void DoInterpDelete(Tcl_Interp* interp);
     virtual void DoTrace(const std::string& varName, const std::string& elemName, TTclFlags flags,
                          std::string& result, bool& success);
+    ///@}
 
 private:
     friend struct TTraceBridgeAccess;

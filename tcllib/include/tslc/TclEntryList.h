@@ -146,3 +146,8 @@ TSLC_DECLARED(GetReturnOptions, Tcl_GetReturnOptions, tkOptional)
 TSLC_DECLARED(DictObjGet, Tcl_DictObjGet, tkOptional)
 TSLC_DECLARED(GetIntFromObj, Tcl_GetIntFromObj, tkOptional)
 TSLC_DECLARED(NotifyChannel, Tcl_NotifyChannel, tkOptional)
+/* Another thread's event queue (8.1 and later): a channel's child output service tells the
+ * channel's thread from its reader thread that bytes wait. */
+TSLC_DECLARED(GetCurrentThread, Tcl_GetCurrentThread, tkOptional)
+TSLC_DECLARED(ThreadQueueEvent, Tcl_ThreadQueueEvent, tkOptional)
+TSLC_DECLARED(ThreadAlert, Tcl_ThreadAlert, tkOptional)

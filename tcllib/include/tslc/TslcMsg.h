@@ -49,6 +49,7 @@ enum TTslcMessageId : int {
     sSetCommandInfoFailed = 2340,
     sTraceErrorCaption = 2341,
     sActiveChannel = 2343,
+    sWrongParent = 2344,
 };
 
 /// The text of a message id; empty for an id the table does not hold.
