@@ -10,9 +10,9 @@ set -euo pipefail
 CALLER_DIR=$PWD
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev tcl8.6 tcl8.6-dev
-          tcl8.6-doc zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
-          clang libclang-rt-14-dev clang-format git doxygen)
+PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev tcl8.6
+          tcl8.6-dev tcl8.6-doc tk8.6 zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+          fonts-liberation2 clang libclang-rt-14-dev clang-format git doxygen xvfb xauth)
 JOBS=${JOBS:-2}
 
 as_root() {

@@ -1,6 +1,5 @@
 #include "ScriptSession.h"
 
-#include "ChildOutputPipe.h"
 #include "ErrorTrace.h"
 #include "ScriptExit.h"
 #include "ScriptLink.h"
@@ -65,12 +64,6 @@ TScriptSession::TScriptSession(TScriptLink& link)
 TScriptSession::~TScriptSession() {
     // The interpreter and the channels go first: deleting them may still write output.
     Components.reset();
-    std::unique_ptr<TChildOutputPipe> pipes[2];
-    {
-        std::lock_guard<std::mutex> guard(ChildOutputLock);
-        pipes[0] = std::move(ChildStdout);
-        pipes[1] = std::move(ChildStderr);
-    }
     if (TclLoaded() && Tcl.DeleteEvents)
         Tcl.DeleteEvents(IsStdinEventOf, this);
 }
@@ -131,12 +124,9 @@ void TScriptSession::CreateComponents() {
     // Every change of the standard input's blocking mode is accepted as it is.
     TclChannel3->OnBlockMode = [](TTclChannel*, int, int&) {};
     TclChannel3->OnWatch = [this](TTclChannel*, int mask) { StdinWatched(mask); };
-    TclChannel1->OnGetHandle = [this](TTclChannel*, int direction, void*& handle, int& result) {
-        ChildOutputHandle(ChildStdout, direction, handle, result);
-    };
-    TclChannel2->OnGetHandle = [this](TTclChannel*, int direction, void*& handle, int& result) {
-        ChildOutputHandle(ChildStderr, direction, handle, result);
-    };
+    // Child processes (exec ... >@stdout 2>@stderr) write to the panes too.
+    TclChannel1->SetChildOutput(true);
+    TclChannel2->SetChildOutput(true);
     Tcl1->OnBeforeInitInterp = [this](TComponent*, Tcl_Interp* interp) {
         if (!TclLibrary.empty())
             Tcl.SetVar2(interp, "tcl_library", nullptr, TclLibrary.c_str(), TCL_GLOBAL_ONLY);
@@ -201,7 +191,7 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
         outcome.Failure = e.what();
     }
     FlushScriptChannels();
-    TakeChildOutput();
+    DeliverChildOutput();
     outcome.Stopped = Link.StopRequested();
     // A read or a command that failed because of the stop may have set its own message; a Tk
     // script stopped in its event loop had succeeded so far.
@@ -328,14 +318,18 @@ void TScriptSession::StopCheckProc(void*, Tcl_Interp* interp) {
 
 // --- the standard channels --------------------------------------------------------------------
 
+// A child's output comes in chunks that split its lines anywhere: each carries on the last, as
+// in a terminal, and the script's own next chunk starts a line of its own.
 void TScriptSession::ReportOutput(TTclChannel& channel, const char* buf, int toWrite) {
-    std::lock_guard<std::mutex> guard(ChildOutputLock);
-    // What a child wrote before comes first, and the script's own chunk starts a line of its
-    // own after it.
-    TakeChildOutputLocked();
     const bool toStdout = &channel == TclChannel1;
     const TScriptReport::TKind kind = toStdout ? TScriptReport::Output : TScriptReport::ErrorOutput;
-    if (bool& lastFromChild = toStdout ? StdoutFromChild : StderrFromChild; lastFromChild) {
+    bool& lastFromChild = toStdout ? StdoutFromChild : StderrFromChild;
+    if (channel.OutputFromChild()) {
+        Link.Report({kind, QByteArray(buf, toWrite), true});
+        lastFromChild = true;
+        return;
+    }
+    if (lastFromChild) {
         Link.Report({kind, {}, false});
         lastFromChild = false;
     }
@@ -370,44 +364,10 @@ void TScriptSession::TclChannel3Input(char* buf, int toRead, int& errorCode, int
         Link.Report({TScriptReport::InputEcho, echo});
 }
 
-// A child process (exec ... >@stdout) gets the write end of a pipe as its output: the channel
-// offers it as its operating-system handle. Only for writing: a child cannot read typed keys.
-// The pipe's reader hands on what arrives at once, so a child's output shows while the script
-// waits for it.
-void TScriptSession::ChildOutputHandle(std::unique_ptr<TChildOutputPipe>& pipe, int direction,
-                                       void*& handle, int& result) {
-    result = TCL_ERROR;
-    if (direction != TCL_WRITABLE)
-        return;
-    std::lock_guard<std::mutex> guard(ChildOutputLock);
-    if (!pipe)
-        pipe = std::make_unique<TChildOutputPipe>([this] { TakeChildOutput(); });
-    if (pipe->WriteFd() < 0)
-        return;
-    handle = reinterpret_cast<void*>(static_cast<std::intptr_t>(pipe->WriteFd()));
-    result = TCL_OK;
-}
-
-void TScriptSession::TakeChildOutput() {
-    std::lock_guard<std::mutex> guard(ChildOutputLock);
-    TakeChildOutputLocked();
-}
-
-// A child's output is shown as it comes, in chunks that split its lines anywhere: each chunk
-// carries on the last, as in a terminal. Called on the script's thread and by the pipes'
-// readers, with ChildOutputLock held.
-void TScriptSession::TakeChildOutputLocked() {
-    const auto take = [this](TChildOutputPipe* pipe, bool& fromChild, TScriptReport::TKind kind) {
-        if (!pipe)
-            return;
-        QByteArray bytes = pipe->Take();
-        if (bytes.isEmpty())
-            return;
-        Link.Report({kind, std::move(bytes), true});
-        fromChild = true;
-    };
-    take(ChildStdout.get(), StdoutFromChild, TScriptReport::Output);
-    take(ChildStderr.get(), StderrFromChild, TScriptReport::ErrorOutput);
+// What children still wrote while the script ended.
+void TScriptSession::DeliverChildOutput() {
+    TclChannel1->DeliverChildOutput();
+    TclChannel2->DeliverChildOutput();
 }
 
 // Like a terminal's, the standard input becomes readable for a script's fileevent when a whole

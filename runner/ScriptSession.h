@@ -15,10 +15,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
-class TChildOutputPipe;
 class TScriptLink;
 
 namespace tslc {
@@ -75,10 +73,7 @@ private:
     void ReportOutput(tslc::TTclChannel& channel, const char* buf, int toWrite);
     bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
     void TclChannel3Input(char* buf, int toRead, int& errorCode, int& result);
-    void ChildOutputHandle(std::unique_ptr<TChildOutputPipe>& pipe, int direction, void*& handle,
-                           int& result);
-    void TakeChildOutput();
-    void TakeChildOutputLocked();
+    void DeliverChildOutput();
     void StdinWatched(int mask);
     static int StdinReadableEventProc(Tcl_Event* event, int flags);
     static int IsStdinEventOf(Tcl_Event* event, void* session);
@@ -99,12 +94,9 @@ private:
     std::string MissingLibrary; // Tcl's message when its initialisation failed
     bool MissingLibraryReported = false;
 
-    // What child processes write in place of standard output and error. Taken by the pipes'
-    // readers as it comes and by the script's own writes, under one lock that keeps the order.
-    std::mutex ChildOutputLock;
-    std::unique_ptr<TChildOutputPipe> ChildStdout;
-    std::unique_ptr<TChildOutputPipe> ChildStderr;
-    bool StdoutFromChild = false; // the script's next chunk starts a line of its own
+    // The last chunk of the channel came from a child process: the script's own next chunk
+    // starts a line of its own.
+    bool StdoutFromChild = false;
     bool StderrFromChild = false;
 
     std::atomic<bool> StdinWatchedReadable = false; // a script's fileevent waits for lines
