@@ -2,7 +2,7 @@
 // The colour picker as the Options dialog uses it: one picker for every sample, opening on the
 // colour last chosen in it (black the first time).
 
-#include "Colors.h"
+#include "QtColor.h"
 
 #include <optional>
 

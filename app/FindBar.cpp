@@ -1,5 +1,8 @@
 #include "FindBar.h"
 
+#include "CommandGuard.h"
+#include "RichEdit.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -17,8 +20,9 @@ Widget* Named(Widget* widget, const char* name) {
 
 } // namespace
 
-TFindBar::TFindBar(QWidget* parent)
+TFindBar::TFindBar(TRichEdit& editor, QWidget* parent)
     : QWidget(parent)
+    , Editor(editor)
     , FindText(Named(new QLineEdit(this), "FindText"))
     , ReplaceText(Named(new QLineEdit(this), "ReplaceText"))
     , MatchCase(Named(new QCheckBox("Match &case", this), "MatchCase"))
@@ -54,13 +58,13 @@ TFindBar::TFindBar(QWidget* parent)
     grid->addLayout(options, 2, 0, 1, 5);
     grid->setColumnStretch(1, 1);
 
-    connect(next, &QPushButton::clicked, this, &TFindBar::FindNextRequested);
-    connect(previous, &QPushButton::clicked, this, &TFindBar::FindPreviousRequested);
-    connect(close, &QPushButton::clicked, this, &TFindBar::CloseRequested);
-    connect(ReplaceButton, &QPushButton::clicked, this, &TFindBar::ReplaceRequested);
-    connect(ReplaceAllButton, &QPushButton::clicked, this, &TFindBar::ReplaceAllRequested);
-    connect(FindText, &QLineEdit::returnPressed, this, &TFindBar::FindNextRequested);
-    connect(ReplaceText, &QLineEdit::returnPressed, this, &TFindBar::ReplaceRequested);
+    connect(next, &QPushButton::clicked, this, Guarded(this, &TFindBar::FindNext));
+    connect(previous, &QPushButton::clicked, this, Guarded(this, &TFindBar::FindPrevious));
+    connect(close, &QPushButton::clicked, this, &TFindBar::Close);
+    connect(ReplaceButton, &QPushButton::clicked, this, Guarded(this, &TFindBar::Replace));
+    connect(ReplaceAllButton, &QPushButton::clicked, this, Guarded(this, &TFindBar::ReplaceAll));
+    connect(FindText, &QLineEdit::returnPressed, this, Guarded(this, &TFindBar::FindNext));
+    connect(ReplaceText, &QLineEdit::returnPressed, this, Guarded(this, &TFindBar::Replace));
     // An old note would describe a search that is no longer the one in the fields.
     connect(FindText, &QLineEdit::textEdited, this, [this] { ShowMessage({}); });
 }
@@ -82,6 +86,14 @@ TSearchOptions TFindBar::Options() const {
 }
 
 void TFindBar::Open(bool withReplace) {
+    // A selection within one line is what the user most likely wants to find.
+    const QString selected = Editor.Text().mid(Editor.SelStart(), Editor.SelLength());
+    if (!selected.isEmpty() && !selected.contains(u'\n'))
+        SetPattern(selected);
+    Show(withReplace);
+}
+
+void TFindBar::Show(bool withReplace) {
     for (QWidget* widget :
          {static_cast<QWidget*>(ReplaceLabel), static_cast<QWidget*>(ReplaceText),
           static_cast<QWidget*>(ReplaceButton), static_cast<QWidget*>(ReplaceAllButton)})
@@ -104,10 +116,104 @@ QString TFindBar::Message() const {
     return Note->text();
 }
 
+void TFindBar::Close() {
+    hide();
+    Editor.setFocus();
+}
+
 void TFindBar::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        emit CloseRequested();
+        Close();
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+// --- searching ------------------------------------------------------------------------------
+
+void TFindBar::Report(const QString& note, bool error) {
+    ShowMessage(note, error);
+    emit Reported(note);
+}
+
+void TFindBar::FindNext() {
+    Search(false);
+}
+
+void TFindBar::FindPrevious() {
+    Search(true);
+}
+
+void TFindBar::Search(bool backward) {
+    if (Pattern().isEmpty()) {
+        Open(false);
+        return;
+    }
+    const TTextSearch search(Pattern(), Options());
+    if (!search.IsValid()) {
+        Show(ReplaceShown());
+        Report(search.ErrorText(), true);
+        return;
+    }
+    const QString text = Editor.Text();
+    const int start = Editor.SelStart();
+    const std::optional<TTextMatch> match = backward
+                                                ? search.FindPrevious(text, start)
+                                                : search.FindNext(text, start + Editor.SelLength());
+    if (!match) {
+        Report(QStringLiteral("\"%1\" was not found.").arg(Pattern()));
+        return;
+    }
+    Editor.Select(match->Start, match->Length);
+    Editor.ShowCaret();
+    if (!match->Wrapped)
+        Report({});
+    else if (backward)
+        Report(QStringLiteral("Passed the start of the document; went on from the end."));
+    else
+        Report(QStringLiteral("Passed the end of the document; went on from the start."));
+}
+
+bool TFindBar::CanReplaceWith(const TTextSearch& search) {
+    if (!search.IsValid()) {
+        Report(search.ErrorText(), true);
+        return false;
+    }
+    return !Editor.ReadOnly();
+}
+
+void TFindBar::Replace() {
+    const TTextSearch search(Pattern(), Options());
+    if (!CanReplaceWith(search))
+        return;
+    // Only a selection that is itself a match is replaced; otherwise Replace first finds one.
+    const QString text = Editor.Text();
+    const int start = Editor.SelStart();
+    const int length = Editor.SelLength();
+    if (search.IsMatchAt(text, start, length)) {
+        const QString with = search.Replacement(text, start, ReplacementText());
+        Editor.ReplaceRange(start, length, with);
+        Editor.SetCaret(start + int(with.size()));
+    }
+    Search(false);
+}
+
+void TFindBar::ReplaceAll() {
+    const TTextSearch search(Pattern(), Options());
+    if (!CanReplaceWith(search))
+        return;
+    const TReplaceAllResult result = search.ReplaceAll(Editor.Text(), ReplacementText());
+    if (result.Count > 0) {
+        // One undo step; lines without a match stay untouched, colours included.
+        Editor.ReplaceRanges(result.Edits);
+        // The caret goes after the last replacement, where the earlier ones have moved it.
+        int shift = 0;
+        for (const TTextEdit& edit : result.Edits)
+            shift += int(edit.Text.size()) - edit.Length;
+        const TTextEdit& last = result.Edits.back();
+        Editor.SetCaret(last.Start + last.Length + shift);
+        Editor.ShowCaret();
+    }
+    Report(result.Count == 1 ? QStringLiteral("Replaced 1 occurrence.")
+                             : QStringLiteral("Replaced %1 occurrences.").arg(result.Count));
 }

@@ -1,12 +1,10 @@
 #pragma once
-// The main window: the one document (the editor control and its file name), the menus, the tool
-// bar, the status bar and every file operation. It starts the colouring of the text and opens
-// the Run window, the Options dialog and the About box through handlers the start-up sets.
+// The main window: it shows the one document (the editor control and the document object that
+// owns the file), and holds the menus, the tool bar and the status bar. It starts the colouring
+// of the text, opens the find bar, and opens the Run window, the Options dialog and the About box
+// through handlers the start-up sets.
 
-#include "Colors.h"
-#include "ToolbarImages.h"
-#include "document/DiskStamp.h"
-#include "document/TextFileCodec.h"
+#include "QtColor.h"
 #include "highlight/CommandWords.h"
 
 #include <QMainWindow>
@@ -14,21 +12,17 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <tuple>
 
-class QAction;
-class QFileSystemWatcher;
-class QLabel;
-class QMenu;
-class QTimer;
-class QToolBar;
 class QUrl;
+class TDocument;
+class TEditorStatusBar;
 class TFindBar;
-class TRichEdit;
-class TTclHighlighter;
-class TTextSearch;
+class TMainActions;
 class THelpSystem;
 class THelpViewer;
+class TRecentFilesMenu;
+class TRichEdit;
+class TTclHighlighter;
 
 class TMainForm : public QMainWindow, public TEditorColorTarget {
     Q_OBJECT
@@ -39,21 +33,9 @@ public:
     ~TMainForm() override;
 
     TRichEdit* Editor() const { return EditorControl; }
-    QString DocumentName() const { return DocumentFileName; }
-    // The document's absolute file name, empty while it has none.
-    QString DocumentFilePath() const;
+    TDocument& Document() const { return *Doc; }
+    TFindBar* FindBar() const { return Finder; }
     const QStringList& CommandWords() const { return Words; }
-    bool IsModified() const;
-
-    // Every document line followed by CR LF: the text the Run window evaluates.
-    QString ScriptText() const;
-
-    // Asks whether to save a modified document. False when the asking command must stop: the
-    // user cancelled (also the Save As dialog after Yes) or the save failed (reported).
-    bool QuerySaveChanges();
-
-    // Loads a file as the document and colours it; reports a failure and then changes nothing.
-    bool LoadDocument(const QString& fileName);
 
     void SetEditorColors(TColor background, TColor defaultText) override;
     // The colours of the highlight classes; null gives the default colours.
@@ -69,9 +51,11 @@ public:
     // The text of a status bar panel (0 caret position, 1 modified state, 2 empty).
     QString StatusPanelText(int panel) const;
 
-    // Commands.
+    // Commands. Those that work on files raise what fails (EditorError.h); their menu entries
+    // run them through the slot guard, which shows it.
     void FileNew();
     void FileOpen();
+    // False when the user cancelled.
     bool FileSave();
     bool FileSaveAs();
     void FilePrint();
@@ -87,33 +71,22 @@ public:
     void Action1Execute();
     // Opens the first of the dropped files after the save question.
     void WMDropFiles(const QList<QUrl>& urls);
-
-    // Find and replace, go to line, line numbers.
+    // Open the find bar, without or with its replace row.
     void EditFind();
     void EditReplace();
-    void EditFindNext();
-    void EditFindPrevious();
     void EditGoToLine();
     void ShowLineNumbers1Click();
-    TFindBar* FindBar() const { return Finder; }
-    // Moves the caret to the start of line (from 1; kept within the document) and shows it.
+    // Moves the caret to the start of line (from 1; kept within the document), shows it and
+    // gives the editor the keyboard.
     void GoToLine(int line);
 
     // The settings file for line numbers and recent files, beside the program unless set here.
     // Setting it reads both from the new file.
     void SetSettingsFile(const QString& fileName);
-    const QStringList& RecentFiles() const { return RecentList; }
+    const QStringList& RecentFiles() const;
     // Opens the recent file at index (from 0) after the save question; a file that no longer
     // exists is offered for removal from the list.
     void OpenRecentFile(int index);
-
-    // Asks whether to reload the document when another program changed its file. The file's
-    // watcher calls it; it is public so that a check can also be made on demand.
-    void CheckOutsideChange();
-
-    // The backgrounds of a brace and its partner beside the caret, and of a brace without one.
-    static QColor BraceMatchColor();
-    static QColor BraceMismatchColor();
 
 signals:
     // The window closed after its close question: the program ends.
@@ -128,123 +101,47 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    enum class TSaveOutcome { Saved, Cancelled, Failed };
+    // The actions run the window's display toggles, which are not commands of their own.
+    friend class TMainActions;
 
     TRichEdit* EditorControl;
+    TDocument* Doc;
+    TFindBar* Finder;
+    TEditorStatusBar* Status;
+    TRecentFilesMenu* Recent = nullptr;
+    std::unique_ptr<TMainActions> Actions;
     std::unique_ptr<TTclHighlighter> Highlighter;
     QStringList Words;
     TCommandWords WordIndex;
-    QString DocumentFileName;
-    TTextEncoding Encoding = TTextEncoding::Utf8;
     QString ProgramDir;
     QStringList Arguments;
+    QString SettingsFileName;
     bool Shown = false;
     const THighlightColorSource* ColorSource = nullptr;
     THelpSystem* HelpOverride = nullptr;
     THelpViewer* HelpWindow = nullptr;
 
-    QToolBar* StandardToolBar = nullptr;
-    QLabel* Panels[3] = {};
-    QAction* FileNewCmd = nullptr;
-    QAction* FileOpenCmd = nullptr;
-    QAction* FileOpenButton = nullptr;
-    QAction* FileSaveCmd = nullptr;
-    QAction* FileSaveAsCmd = nullptr;
-    QAction* FilePrintCmd = nullptr;
-    QAction* FileExitCmd = nullptr;
-    QAction* EditUndoCmd = nullptr;
-    QAction* EditCutCmd = nullptr;
-    QAction* EditCopyCmd = nullptr;
-    QAction* EditPasteCmd = nullptr;
-    QAction* Run1 = nullptr;
-    QAction* WordWrap1 = nullptr;
-    QAction* ShowToolbar1 = nullptr;
-    QAction* ShowStatusbar1 = nullptr;
-    QAction* Options2 = nullptr;
-    QAction* Help1 = nullptr;
-    QAction* HelpAboutItem = nullptr;
-    QAction* Action1 = nullptr;
-    QAction* EditFindCmd = nullptr;
-    QAction* EditFindNextCmd = nullptr;
-    QAction* EditFindPreviousCmd = nullptr;
-    QAction* EditReplaceCmd = nullptr;
-    QAction* EditGoToLineCmd = nullptr;
-    QAction* ShowLineNumbers1 = nullptr;
-
-    TFindBar* Finder = nullptr;
-    QMenu* FileMenu = nullptr;
-    QAction* RecentSeparator = nullptr;
-    QList<QAction*> RecentItems;
-    QStringList RecentList;
-    QString SettingsFileName;
-
-    QFileSystemWatcher* Watcher = nullptr;
-    QTimer* OutsideChangeTimer = nullptr;
-    QTimer* BraceMarksTimer = nullptr;
-    TDiskStamp DiskStamp;
-    // The state of the file on disk the user chose not to reload.
-    std::optional<TDiskStamp> DeclinedStamp;
-    bool AskingAboutOutsideChange = false;
-    // Where the brace marks were last worked out: caret line and column, and text revision.
-    std::tuple<int, int, int> BraceMarksFor{-1, -1, -1};
-
     void CreateEditor();
-    void CreateActions();
-    void CreateToolActions();
-    void CreateFindBar();
-    void CreateMenus();
-    void CreateToolBar();
-    void CreateStatusBar();
     void ConnectEditor();
+    void ConnectDocument();
     void FormCreate();
     void FormShow();
 
     void LoadCommandWords();
-    void SetDocumentName(const QString& name);
-    void ShowModifiedState(bool modified);
+    void ShowDocumentName(const QString& name);
     void ShowCaretPosition();
     void SetTextMargins();
-    void ShowHint(const QString& hint);
     void RichEditChange();
     void RecolorCaretLine();
-    void EditorKeyUp(int key, bool autoRepeat);
-    void AutoIndentLine();
     void UpdateEditCommands();
     void WordWrap1Click();
     void ShowToolbar1Click();
     void ShowStatusbar1Click();
+    void ReadLineNumbersSetting();
+    // Loads fileName after the save question; the editor becomes editable.
+    void OpenFile(const QString& fileName);
 
-    void Search(bool backward);
-    // Opens the find bar, with its replace row when asked, seeded with a one-line selection.
-    void OpenFinder(bool withReplace);
-    bool CanReplaceWith(const TTextSearch& search);
-    void ReplaceCurrent();
-    void ReplaceAllMatches();
-    void ReportSearch(const QString& note, bool error = false);
-    void CloseFindBar();
-    void UpdateBraceMarks();
-
-    void ReadToolSettings();
-    void RememberFile(const QString& fileName);
-    void SetRecentFiles(const QStringList& list);
-    void RebuildRecentMenu();
-
-    void WatchDocument();
-    void OutsideChangeSignalled();
-    bool ConfirmSaveOverOutsideChange();
-
-    bool AskToSaveChanges(bool reportSaveFailure);
-    TSaveOutcome SaveDocument(bool reportFailure);
-    TSaveOutcome SaveDocumentAs(bool reportFailure);
-    // Writes the text in the document's encoding, or in UTF-8 when the user agrees to it because
-    // the encoding cannot hold the text.
-    TSaveOutcome WriteDocument(const QString& fileName, bool reportFailure);
     THelpSystem& Help();
-    QAction* NewAction(const char* name, const QString& text, const QString& hint);
-    template <typename Slot>
-    QAction* NewCommand(const char* name, const QString& text, const QString& hint, Slot slot,
-                        const QList<QKeySequence>& keys = {},
-                        std::optional<TToolbarImage> image = std::nullopt);
 };
 
 // The program's main window, set at start-up.

@@ -1,10 +1,7 @@
 #include "OptionsForm.h"
 
-#include "ErrorBox.h"
-
-#include "AppTitle.h"
 #include "CommandGuard.h"
-#include "ModalSeam.h"
+#include "EditorError.h"
 #include "settings/IniFile.h"
 #include "widgets/ColorShape.h"
 #include "widgets/DialogFont.h"
@@ -34,16 +31,7 @@ constexpr QSize ShapeSize(113, 17);
 constexpr int ButtonTop = 191;
 constexpr QSize ButtonSize(75, 25);
 
-QString ProgramSettingsPath() {
-    return ColorSettingsPath(QCoreApplication::applicationDirPath());
-}
-
 } // namespace
-
-void ShowSettingsWriteError(QWidget* parent, const QString& path) {
-    ShowErrorBox(parent,
-                 QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
-}
 
 TOptionsForm::TOptionsForm(TEditorColorTarget* editor, QWidget* parent)
     : TOptionsForm(editor, ProgramSettingsPath(), parent) {}
@@ -159,12 +147,11 @@ void TOptionsForm::LoadColorSettings() {
         Editor->SetEditorColors(settings.Background, settings.Default);
 }
 
-bool TOptionsForm::SaveColorSettings() {
+void TOptionsForm::SaveColorSettings() {
     TIniFile file(SettingsPath);
-    if (WriteColorSettings(file, ColorSettings()))
-        return true;
-    ShowSettingsWriteError(this, file.FileName());
-    return false;
+    if (!WriteColorSettings(file, ColorSettings()))
+        throw EEditorError(
+            QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(file.FileName())));
 }
 
 void TOptionsForm::PickTextColor(TSampleLabel* sample) {
@@ -202,8 +189,8 @@ void TOptionsForm::Label8Click() {
 }
 
 void TOptionsForm::Button1Click() {
-    if (SaveColorSettings())
-        close();
+    SaveColorSettings();
+    close();
 }
 
 void TOptionsForm::Button2Click() {

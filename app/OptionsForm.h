@@ -4,7 +4,7 @@
 // window, and shown without being modal; closing it only hides it.
 
 #include "ColorPicker.h"
-#include "Colors.h"
+#include "QtColor.h"
 #include "settings/ColorSettings.h"
 
 #include <QDialog>
@@ -36,8 +36,8 @@ public:
 
     // Reads the six keys into the samples and applies Background and Default to the editor.
     void LoadColorSettings();
-    // Writes the six keys; false, after showing the error, when a key could not be written.
-    bool SaveColorSettings();
+    // Writes the six keys; raises "Unable to write to <path>" when a key could not be written.
+    void SaveColorSettings();
 
     QGroupBox* GroupBox1 = nullptr;
     TColorShape* Shape1 = nullptr;
@@ -75,6 +75,3 @@ private:
 
 // The one Options dialog of the program, set by start-up; null before and after its lifetime.
 extern TOptionsForm* OptionsForm;
-
-// Shows "Unable to write to <path>" in an error box captioned with the application title.
-void ShowSettingsWriteError(QWidget* parent, const QString& path);

@@ -1,7 +1,7 @@
 #include "PlainTextArea.h"
 
-#include "BlockText.h"
 #include "LineNumberGutter.h"
+#include "document/BlockText.h"
 
 #include <QDragEnterEvent>
 #include <QFocusEvent>

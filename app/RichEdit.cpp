@@ -1,7 +1,7 @@
 #include "RichEdit.h"
 
-#include "BlockText.h"
 #include "PlainTextArea.h"
+#include "document/BlockText.h"
 
 #include <QPrinter>
 #include <QTextBlock>
@@ -216,6 +216,12 @@ void TRichEdit::SetCaret(int offset) {
 
 void TRichEdit::ShowCaret() {
     Area->ensureCursorVisible();
+}
+
+void TRichEdit::GoToLine(int line) {
+    const int count = std::max(1, LineCount());
+    SetCaret(LineStart(std::clamp(line, 1, count) - 1));
+    ShowCaret();
 }
 
 void TRichEdit::SetCharacterMarks(const QList<int>& offsets, const QColor& background) {

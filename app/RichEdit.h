@@ -61,6 +61,8 @@ public:
     void SetCaret(int offset);
     // Scrolls the caret into view.
     void ShowCaret();
+    // Moves the caret to the start of line (from 1; kept within the document) and shows it.
+    void GoToLine(int line);
 
     // Marks single characters with a background (the brace beside the caret and its partner).
     // A mark is no format of the text: no undo step, no modified flag. Empty clears the marks.

@@ -3,7 +3,7 @@
 // words, variables and strings get their colour, comment lines their colour and italic; a later
 // span paints over an earlier one. Colours are asked for on every line.
 
-#include "Colors.h"
+#include "QtColor.h"
 #include "highlight/TclSyntax.h"
 
 #include <QList>

@@ -7,6 +7,7 @@
 // 10 ms), Replace All of 10,000 occurrences with its recolouring (target under 200 ms, one undo
 // step), and a keystroke with the line numbers shown and a brace beside the caret against one
 // without either (target: under 10 % more).
+#include "Document.h"
 #include "FindBar.h"
 #include "MainForm.h"
 #include "QuilletApplication.h"
@@ -163,7 +164,7 @@ void DocumentLoadFigure(const QString& fileName) {
     const double ms = Median(Repeat(LoadRuns, [&] {
         QElapsedTimer timer;
         timer.start();
-        form.LoadDocument(fileName);
+        form.Document().Load(fileName);
         return double(timer.nsecsElapsed()) / 1e6;
     }));
     std::printf("LoadDocument of the file:     %8.2f ms (median of %d; read, decode, colour)\n", ms,
@@ -174,7 +175,7 @@ void KeystrokeFigures(const QString& fileName) {
     TMainForm form;
     form.show();
     QCoreApplication::processEvents();
-    form.LoadDocument(fileName);
+    form.Document().Load(fileName);
     QWidget* area = form.Editor()->TextArea();
     std::vector<double> typed;
     std::vector<double> recoloured;
@@ -232,7 +233,7 @@ void LongLineKeystrokeFigure(const QString& line, const QString& fileName) {
     QCoreApplication::processEvents();
     QElapsedTimer timer;
     timer.start();
-    form.LoadDocument(fileName);
+    form.Document().Load(fileName);
     const double load = double(timer.nsecsElapsed()) / 1e6;
     QWidget* area = form.Editor()->TextArea();
     const double ms = Median(RepeatCold(LongLineRuns, [&] {
@@ -252,7 +253,7 @@ void OpenForm(TMainForm& form, const QString& fileName, const QString& dir) {
     form.SetSettingsFile(QDir(dir).filePath("bench.ini"));
     form.show();
     QCoreApplication::processEvents();
-    form.LoadDocument(fileName);
+    form.Document().Load(fileName);
     QCoreApplication::processEvents();
 }
 
@@ -274,7 +275,7 @@ void FindFigure(const QString& fileName, const QString& dir) {
         editor.SetCaret(end);
         QElapsedTimer timer;
         timer.start();
-        form.EditFindNext();
+        form.FindBar()->FindNext();
         const double elapsed = double(timer.nsecsElapsed()) / 1e6;
         return editor.SelStart() < end ? elapsed : -1.0; // -1: not found, a broken figure
     }));

@@ -1,8 +1,5 @@
 #include "ScriptExit.h"
 
-#include "MainForm.h"
-#include "ModalSeam.h"
-
 #include "tslc/TclTk.h"
 
 #include <cstdint>
@@ -31,16 +28,4 @@ void InstallScriptExitHandler(std::function<void()> saveBeforeExit) {
     // Tcl_SetExitProc is no entry of the binding's table; it is looked up like any other name.
     if (auto setExitProc = reinterpret_cast<TSetExitProc>(tslc::FindTclProc("Tcl_SetExitProc")))
         setExitProc(ScriptExitProc);
-}
-
-void SaveEditsBeforeExit(TMainForm* editor) {
-    while (editor && editor->IsModified()) {
-        const QString question = QStringLiteral("Save changes to %1?").arg(editor->DocumentName());
-        const auto answer =
-            Modal().MessageBox(editor, QMessageBox::Question, QStringLiteral("Confirm"), question,
-                               QMessageBox::Yes | QMessageBox::No);
-        if (answer != QMessageBox::Yes)
-            return;
-        editor->FileSave();
-    }
 }

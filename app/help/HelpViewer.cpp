@@ -1,9 +1,9 @@
 #include "HelpViewer.h"
 
 #include "CommandGuard.h"
-#include "ManPageFile.h"
-#include "ManPageText.h"
 #include "ModalSeam.h"
+#include "help/ManPageFile.h"
+#include "help/ManPageText.h"
 
 #include <QFile>
 #include <QFontDatabase>

@@ -2,8 +2,8 @@
 // The program's help window: the index of "tcl.hlp" on the left, the topic's text (from Tcl's
 // installed manual pages) on the right, and a line for messages above them.
 
-#include "HelpIndex.h"
-#include "HelpSystem.h"
+#include "help/HelpIndex.h"
+#include "help/HelpSystem.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // A rectangle filled with one colour and outlined in black, that reports any mouse button
 // pressed on it.
 
-#include "Colors.h"
+#include "QtColor.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // A label that shows a colour sample: its text colour and its background are the values it
 // holds, and a click with the left button is reported.
 
-#include "Colors.h"
+#include "QtColor.h"
 
 #include <QLabel>
 

@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 
-#include "BlockText.h"
+#include "document/BlockText.h"
 #include "document/TextFileCodec.h"
 #include "document/Windows1252.h"
 

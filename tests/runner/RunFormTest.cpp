@@ -3,13 +3,14 @@
 
 #include "RunForm.h"
 #include "AppTitle.h"
+#include "Document.h"
 #include "EditorLink.h"
 #include "LinePane.h"
 #include "LineStore.h"
 #include "MainForm.h"
 #include "RichEdit.h"
 #include "RunEngine.h"
-#include "ScriptExit.h"
+#include "SaveBeforeExit.h"
 #include "ScriptedModalSeam.h"
 #include "Startup.h"
 #include "TestPrinters.h"
@@ -385,7 +386,7 @@ TEST_F(RunWindow, ExitOfAModifiedDocumentAsksToSaveFirst) {
     Seam.AnswerMessage(QMessageBox::Yes);
     Seam.AnswerSaveFile(file);
     SaveEditsBeforeExit(Main.get());
-    EXPECT_FALSE(Main->IsModified());
+    EXPECT_FALSE(Main->Document().IsModified());
     EXPECT_TRUE(QFile::exists(file));
     const auto asked = Seam.AskedOfKind(TScriptedModalSeam::TKind::Message);
     ASSERT_FALSE(asked.empty());
@@ -618,7 +619,7 @@ TEST_F(RunWindow, ASavedDocumentsErrorLeadsIntoTheProcedureAndItsTraceCanBeCopie
                                  "    (procedure \"fails\" line 3)"))
         << trace.toStdString();
     EXPECT_TRUE(
-        trace.endsWith(QStringLiteral("(file \"%1\" line 6)").arg(Main->DocumentFilePath())));
+        trace.endsWith(QStringLiteral("(file \"%1\" line 6)").arg(Main->Document().FileName())));
     RunScript({"set ok 1"});
     EXPECT_FALSE(Run->CopyErrorTrace->isEnabled());
 }
