@@ -5,15 +5,32 @@
 #                             errors, build the library reference (a Doxygen warning fails it),
 #                             run every test, run them again under AddressSanitizer and
 #                             UndefinedBehaviorSanitizer, then build and briefly run the fuzzers
+# Builds are incremental (Ninja) and cached (ccache, in .cache/ccache); a test step whose inputs
+# (every file of the working tree, the installed packages, the step's settings) are those of its
+# last passing run is not run again. QUILLET_RETEST=1 runs every step all the same.
 set -euo pipefail
 # File names on the command line are the caller's: relative ones mean the caller's directory.
 CALLER_DIR=$PWD
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev tcl8.6
-          tcl8.6-dev tcl8.6-doc tk8.6 zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
-          fonts-liberation2 clang libclang-rt-14-dev clang-format git doxygen xvfb xauth)
+PACKAGES=(cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+          libx11-dev tcl8.6 tcl8.6-dev tcl8.6-doc tk8.6 zlib1g-dev libgtest-dev libgmock-dev
+          libbenchmark-dev fonts-liberation2 clang libclang-rt-14-dev clang-format git doxygen xvfb
+          xauth)
 JOBS=${JOBS:-2}
+FUZZ_SECONDS=15
+
+# Every compile goes through ccache, also those of the trees the tests configure themselves
+# (CMake takes the launcher and the generator from the environment). The cache lives in the
+# repository's .cache, where a rerun finds it; the directory a compile runs in is not part of
+# its key, so that the tests' scratch trees hit it too.
+export CCACHE_DIR=${CCACHE_DIR:-$PWD/.cache/ccache}
+export CCACHE_BASEDIR=$PWD
+export CCACHE_NOHASHDIR=true
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-4G}
+export CMAKE_C_COMPILER_LAUNCHER=ccache
+export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+export CMAKE_GENERATOR=Ninja
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -34,6 +51,10 @@ install_missing() {
 build() { # build <dir> [--target <target>] <cmake options...>
     local dir=$1 target=(); shift
     if [ "${1:-}" = --target ]; then target=(--target "$2"); shift 2; fi
+    # A tree that another generator made cannot be switched to Ninja: it starts afresh.
+    if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
+        rm -rf "$dir"
+    fi
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$dir" -j "$JOBS" "${target[@]}"
 }
@@ -41,6 +62,75 @@ build() { # build <dir> [--target <target>] <cmake options...>
 # Every tracked C and C++ file must be as clang-format (with .clang-format) writes it.
 check_format() {
     git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 -r clang-format --dry-run --Werror
+}
+
+# What every test step depends on besides its own settings: the working tree as it is now
+# (tracked and new files, changed or not) and the installed packages. Empty outside a git
+# checkout, where every step runs.
+tree_state() {
+    git rev-parse --is-inside-work-tree >/dev/null 2>&1 || return 0
+    local index
+    index=$(mktemp)
+    # A copy of the real index, so that only the files that changed are read again.
+    cp "$(git rev-parse --git-path index)" "$index" 2>/dev/null || true
+    GIT_INDEX_FILE=$index git add -A . >/dev/null 2>&1
+    GIT_INDEX_FILE=$index git write-tree
+    rm -f "$index"
+    dpkg-query -W -f='${Package} ${Version}\n' "${PACKAGES[@]}" 2>/dev/null
+}
+
+# tested <stamp> <key> <command...>: runs command unless it passed last time with the same key;
+# a pass records the key in stamp.
+tested() {
+    local stamp=$1 key=$2
+    shift 2
+    if [ -n "$key" ] && [ -z "${QUILLET_RETEST:-}" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$key" ]; then
+        echo "Passed before with these same inputs; not run again (QUILLET_RETEST=1 runs it)."
+        return
+    fi
+    rm -f "$stamp"
+    "$@"
+    [ -z "$key" ] || echo "$key" >"$stamp"
+}
+
+key_of() { # key_of <text>: empty when the tree has no state to compare
+    if [ -n "$TREE_STATE" ]; then printf '%s\n%s\n' "$TREE_STATE" "$1" | sha256sum | cut -d' ' -f1; fi
+}
+
+# step <name> <command...>: runs a command of the test run and notes how long it took.
+STEP_TIMES=()
+step() {
+    local name=$1 start=$SECONDS
+    shift
+    echo "=== $name"
+    "$@"
+    STEP_TIMES+=("$(printf '%-34s %5ss' "$name" $((SECONDS - start)))")
+}
+
+report_times() {
+    echo "=== Time per step"
+    printf '%s\n' "${STEP_TIMES[@]}"
+    printf '%-34s %5ss\n' "all" "$SECONDS"
+}
+
+run_ctest() { # run_ctest <tree> <environment...>
+    local tree=$1
+    shift
+    (cd "$tree" && env QT_QPA_PLATFORM=offscreen "$@" ctest --output-on-failure -j "$JOBS")
+}
+
+build_fuzzers() {
+    CC=clang CXX=clang++ build build-fuzz --target quillet_fuzzers -DQUILLET_LIB_ONLY=ON \
+        -DQUILLET_FUZZ=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
+}
+
+# The fuzzers depend on their own programs, seeds and options, not on the rest of the tree.
+fuzz_key() {
+    {
+        sha256sum build-fuzz/fuzz/fuzz_*
+        find tests/fuzz -type f -print0 | sort -z | xargs -0 sha256sum
+        echo "$FUZZ_SECONDS"
+    } | sha256sum | cut -d' ' -f1
 }
 
 case "${1:-}" in
@@ -55,19 +145,22 @@ run)
     cd build/bin && exec ./quillet "$@"
     ;;
 test)
-    install_missing
-    check_format
-    build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=ON \
+    step "install what is missing" install_missing
+    step "format" check_format
+    TREE_STATE=$(tree_state)
+    step "build" build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=ON \
         -DQUILLET_BUILD_BENCH=ON -DQUILLET_WERROR=ON
-    cmake --build build --target docs
-    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS")
-    build build-asan -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_TESTS=ON \
-        -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
-    (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
-        ctest --output-on-failure -j "$JOBS")
-    CC=clang CXX=clang++ build build-fuzz --target quillet_fuzzers -DQUILLET_LIB_ONLY=ON \
-        -DQUILLET_FUZZ=ON -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
-    tests/fuzz/campaign.sh --build build-fuzz --seconds 15
+    step "reference" cmake --build build --target docs
+    step "tests" tested build/.quillet-passed "$(key_of tests)" run_ctest build
+    step "build with sanitizers" build build-asan -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=ON \
+        -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
+    step "tests with sanitizers" tested build-asan/.quillet-passed "$(key_of sanitized-tests)" \
+        run_ctest build-asan ASAN_OPTIONS=detect_leaks=1
+    step "build fuzzers" build_fuzzers
+    # One fuzzer per core, each for the same time.
+    step "fuzz" tested build-fuzz/.quillet-passed "$(fuzz_key)" \
+        tests/fuzz/campaign.sh --build build-fuzz --seconds "$FUZZ_SECONDS" --jobs "$JOBS"
+    report_times
     ;;
 *)
     echo "usage: $0 run [file] | test" >&2

@@ -47,6 +47,10 @@ bool TDocument::IsModified() const {
     return Text.Modified();
 }
 
+void TDocument::SetModified(bool modified) {
+    Text.SetModified(modified);
+}
+
 QString TDocument::ScriptText() const {
     QString script;
     for (const QString& line : Text.Lines())
@@ -73,7 +77,7 @@ void TDocument::Clear() {
     DiskStamp = {};
     DeclinedStamp.reset();
     Watch();
-    Text.SetModified(false);
+    SetModified(false);
 }
 
 void TDocument::Load(const QString& fileName) {
@@ -87,7 +91,7 @@ void TDocument::Load(const QString& fileName) {
     TextEncoding = document.Encoding;
     SetFileName(fileName);
     Text.SetCaret(0);
-    Text.SetModified(false);
+    SetModified(false);
     Watch();
     FileIsNowTheDocument(fileName, stamp);
     emit Loaded();
@@ -119,7 +123,7 @@ bool TDocument::Save() {
         return SaveAs();
     if (!ConfirmSaveOverOutsideChange() || !Write(File))
         return false;
-    Text.SetModified(false);
+    SetModified(false);
     return true;
 }
 
@@ -137,7 +141,7 @@ bool TDocument::SaveAs() {
         return false;
     SetFileName(fileName);
     Watch();
-    Text.SetModified(false);
+    SetModified(false);
     return true;
 }
 

@@ -34,6 +34,7 @@ public:
     QString DocumentName() const;
     TTextEncoding Encoding() const { return TextEncoding; }
     bool IsModified() const;
+    void SetModified(bool modified);
     // Every line followed by CR LF: the text the Run window evaluates.
     QString ScriptText() const;
 

@@ -45,11 +45,11 @@ constexpr std::string_view LineNumbersKey = "ShowLineNumbers";
 
 TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent)
+    , ProgramDir(QCoreApplication::applicationDirPath() + u'/')
     , EditorControl(new TRichEdit(this))
-    , Doc(new TDocument(*EditorControl, this, QCoreApplication::applicationDirPath() + u'/'))
+    , Doc(new TDocument(*EditorControl, this, ProgramDir))
     , Finder(new TFindBar(*EditorControl, this))
     , Status(new TEditorStatusBar(this))
-    , ProgramDir(QCoreApplication::applicationDirPath() + u'/')
     , Arguments(arguments)
     , SettingsFileName(ProgramSettingsPath()) {
     CreateEditor();
@@ -122,7 +122,7 @@ void TMainForm::FormCreate() {
     ShowDocumentName(Doc->DocumentName());
     ShowCaretPosition();
     EditorControl->SetDefaultFont(QFont(QStringLiteral("Courier New"), 10));
-    EditorControl->SetModified(false);
+    Doc->SetModified(false);
     Status->ShowModifiedState(false);
     SetTextMargins();
     UpdateEditCommands();
@@ -232,16 +232,16 @@ void TMainForm::SetHighlightColorSource(const THighlightColorSource* source) {
     ColorSource = source;
 }
 
-// --- colouring and indenting ----------------------------------------------------------------
+// --- colouring -------------------------------------------------------------------------------
 
 void TMainForm::RichEditChange() {
     // The highlighter has already coloured every line the change touched.
-    Status->ShowModifiedState(EditorControl->Modified());
+    Status->ShowModifiedState(Doc->IsModified());
     UpdateEditCommands();
 }
 
 void TMainForm::RecolorCaretLine() {
-    Status->ShowModifiedState(EditorControl->Modified());
+    Status->ShowModifiedState(Doc->IsModified());
     EditorControl->RecolorLine(EditorControl->LineFromOffset(EditorControl->SelStart()));
 }
 

@@ -104,6 +104,8 @@ private:
     // The actions run the window's display toggles, which are not commands of their own.
     friend class TMainActions;
 
+    // The program's folder, with its trailing separator: where the dialogs start.
+    QString ProgramDir;
     TRichEdit* EditorControl;
     TDocument* Doc;
     TFindBar* Finder;
@@ -113,7 +115,6 @@ private:
     std::unique_ptr<TTclHighlighter> Highlighter;
     QStringList Words;
     TCommandWords WordIndex;
-    QString ProgramDir;
     QStringList Arguments;
     QString SettingsFileName;
     bool Shown = false;

@@ -432,6 +432,7 @@ TEST_F(MainFormTest, ExceptionFromACommandIsShownWhereTheCommandRuns) {
 
 TEST(QuilletApplication, IsNamedWithoutADisplayNameThatCaptionsWouldCarry) {
     EXPECT_EQ(QCoreApplication::applicationName(), "Quillet");
+    EXPECT_EQ(QCoreApplication::applicationVersion(), ApplicationVersion());
     // Qt appends a display name set of its own to every other window's caption ("Run - ...");
     // without one, the display name just follows the application's name.
     const QString name = QCoreApplication::applicationName();

@@ -1,5 +1,6 @@
 // The editor's text rules that need no window: command word file, file encodings and line
 // ends, rich text, keyword help, the help index and manual pages, and the error box's text.
+#include "AppTitle.h"
 #include "EditorError.h"
 #include "document/BlockText.h"
 #include "document/RtfText.h"
@@ -239,6 +240,13 @@ TEST(ErrorBox, FullStopIsAddedAfterCharactersAboveIt) {
     EXPECT_EQ(WithFullStop("(a)"), "(a)");
     EXPECT_EQ(WithFullStop("1/2"), "1/2.");
     EXPECT_EQ(WithFullStop(""), "");
+}
+
+// The version is written once, in the build's project(); the title is made from it.
+TEST(ApplicationTitle, CarriesTheProjectsVersion) {
+    EXPECT_EQ(ApplicationVersion(), QUILLET_PROJECT_VERSION);
+    EXPECT_EQ(ApplicationTitle(),
+              "Quillet v" QUILLET_PROJECT_VERSION "    -    by the Quillet developers");
 }
 
 } // namespace

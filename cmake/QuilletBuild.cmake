@@ -1,0 +1,37 @@
+# How the build spends less time without building or checking less.
+
+# The editor's libraries are built from batches of their sources: a small source spends most of
+# its compile time reading Qt's headers, which a batch reads once. Test sources are not batched:
+# they spend theirs generating code, and one large source of many tests takes longer than its
+# parts. A source whose names would clash with another's in a batch is one to rename.
+option(QUILLET_UNITY "Build the editor's libraries from batches of their sources" ON)
+
+function(quillet_unity_build target)
+  if(QUILLET_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  endif()
+endfunction()
+
+# The GoogleTest programs among the targets of directory dir.
+function(quillet_test_programs dir result)
+  set(programs "")
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    get_target_property(libraries ${target} LINK_LIBRARIES)
+    if(type STREQUAL "EXECUTABLE" AND libraries MATCHES "GTest::")
+      list(APPEND programs ${target})
+    endif()
+  endforeach()
+  set(${result} ${programs} PARENT_SCOPE)
+endfunction()
+
+# Test programs carry line tables only as their debug information: a failing test's backtrace and
+# the sanitizers' reports need no more, and the full debug information of GoogleTest's and Qt's
+# templates is a third of a test source's compile time.
+function(quillet_line_tables_only dir)
+  quillet_test_programs(${dir} programs)
+  foreach(program IN LISTS programs)
+    target_compile_options(${program} PRIVATE -g1)
+  endforeach()
+endfunction()
