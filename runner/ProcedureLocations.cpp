@@ -3,6 +3,7 @@
 #include "tslc/TclTk.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 using tslc::Tcl;
 

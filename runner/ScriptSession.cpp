@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 
 using namespace tslc;
@@ -183,7 +184,7 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
         outcome.Succeeded = Evaluate(request);
         outcome.Result = Tcl1->ResultText();
         if (!outcome.Succeeded)
-            outcome.ErrorInfo = ErrorTrace(interp);
+            outcome.ErrorInfo = ErrorOption(interp, "-errorinfo");
         ServeTk(interp, outcome.Succeeded);
         ClearCancellation(interp);
         Conclude(outcome, request);
@@ -255,7 +256,8 @@ void TScriptSession::Conclude(TRunOutcome& outcome, const TRunRequest& request) 
     TErrorDocument document{request.FileName, text, [&](std::string_view name) {
                                 return Procedures->BodyLine(name, request.FileName);
                             }};
-    document.OutermostLine = ErrorOption(Tcl1->Interp(), "-errorline");
+    document.OutermostLine =
+        std::max(0, std::atoi(ErrorOption(Tcl1->Interp(), "-errorline").c_str()));
     outcome.ErrorLine = InnermostDocumentLine(outcome.ErrorInfo, document);
 }
 
@@ -269,26 +271,16 @@ void TScriptSession::ClearCancellation(Tcl_Interp* interp) {
     Tcl.ResetResult(interp);
 }
 
-std::string TScriptSession::ErrorTrace(Tcl_Interp* interp) const {
-    TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
-    TObjRef key = NewString("-errorinfo");
-    Tcl_Obj* value = nullptr;
-    if (Tcl.DictObjGet(nullptr, options.get(), key.get(), &value) != TCL_OK)
-        return {};
-    return StringOf(value);
-}
-
-int TScriptSession::ErrorOption(Tcl_Interp* interp, const char* key) const {
+// A value of the return options of the last error ("-errorinfo", "-errorline"), empty if none.
+std::string TScriptSession::ErrorOption(Tcl_Interp* interp, const char* key) const {
     if (!interp)
-        return 0;
+        return {};
     TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
     TObjRef keyObj = NewString(key);
     Tcl_Obj* value = nullptr;
-    int number = 0;
-    if (Tcl.DictObjGet(nullptr, options.get(), keyObj.get(), &value) != TCL_OK || !value ||
-        Tcl.GetIntFromObj(nullptr, value, &number) != TCL_OK)
-        return 0;
-    return std::max(number, 0);
+    if (Tcl.DictObjGet(nullptr, options.get(), keyObj.get(), &value) != TCL_OK)
+        return {};
+    return StringOf(value);
 }
 
 // --- stop checks ------------------------------------------------------------------------------

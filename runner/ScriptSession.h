@@ -67,8 +67,7 @@ private:
     void ServeTk(Tcl_Interp* interp, bool succeeded);
     void Conclude(TRunOutcome& outcome, const TRunRequest& request);
     void ClearCancellation(Tcl_Interp* interp);
-    std::string ErrorTrace(Tcl_Interp* interp) const;
-    int ErrorOption(Tcl_Interp* interp, const char* key) const;
+    std::string ErrorOption(Tcl_Interp* interp, const char* key) const;
 
     void ReportOutput(tslc::TTclChannel& channel, const char* buf, int toWrite);
     bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
