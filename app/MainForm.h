@@ -102,6 +102,7 @@ public:
     // The settings file for line numbers and recent files, beside the program unless set here.
     // Setting it reads both from the new file.
     void SetSettingsFile(const QString& fileName);
+    const QString& SettingsFile() const { return SettingsFileName; }
     const QStringList& RecentFiles() const { return RecentList; }
     // Opens the recent file at index (from 0) after the save question; a file that no longer
     // exists is offered for removal from the list.

@@ -11,6 +11,7 @@ void LinkRunWindowToEditor(TRunForm& run, TMainForm& editor) {
     QPointer<TMainForm> guarded(&editor);
     run.ScriptSource = [guarded] { return guarded ? guarded->ScriptText() : QString(); };
     run.ScriptFileName = [guarded] { return guarded ? guarded->DocumentFilePath() : QString(); };
+    run.SetSettingsFile(editor.SettingsFile());
     run.SaveBeforeExit = [guarded] { SaveEditsBeforeExit(guarded.data()); };
     run.ShowScriptLine = [guarded](int line) {
         if (guarded)

@@ -78,14 +78,62 @@ bool TRunEngine::Run(TRunRequest request) {
     // An evaluation inside a running one would pull the interpreter out from under it.
     if (Running)
         return false;
+    StartRun([this, request = std::move(request)] { return Session->Run(request); });
+    return true;
+}
+
+void TRunEngine::StartRun(std::function<TRunOutcome()> run) {
     Running = true;
     Link.ClearStop();
     Clock.start();
-    Thread.Post([this, request = std::move(request)] {
+    Thread.Post([this, run = std::move(run)] {
         TScriptReport finished{TScriptReport::Finished};
-        finished.Outcome = Session->Run(request);
+        finished.Outcome = run();
         Link.Report(std::move(finished));
     });
+}
+
+bool TRunEngine::AcceptsCommands() const {
+    return !Running || (Session->WaitsInEventLoop() && !Link.IsWaitingForTyped());
+}
+
+bool TRunEngine::EvaluateCommand(const std::string& command) {
+    if (!Running) {
+        StartRun([this, command] { return Session->RunCommand(command); });
+        return true;
+    }
+    return Serve([this, command] {
+        TScriptReport result{TScriptReport::CommandResult};
+        result.Outcome = Session->EvaluateCommand(command);
+        Link.Report(std::move(result));
+    });
+}
+
+bool TRunEngine::QueryCandidates(TCompletionKind kind, const QString& prefix,
+                                 std::function<void(const QStringList& names)> done) {
+    const int id = NextRequestId++;
+    PendingCandidates[id] = std::move(done);
+    const bool served = Serve([this, id, kind, prefix] {
+        TScriptReport answer{TScriptReport::Candidates};
+        answer.Names = Session->Candidates(kind, prefix);
+        answer.RequestId = id;
+        Link.Report(std::move(answer));
+    });
+    if (!served)
+        PendingCandidates.erase(id);
+    return served;
+}
+
+// A job of the console: on the script's thread while no script runs, else from the script's
+// event loop while it waits there.
+bool TRunEngine::Serve(std::function<void()> job) {
+    if (!Running) {
+        Thread.Post(std::move(job));
+        return true;
+    }
+    if (!AcceptsCommands())
+        return false;
+    Session->PostToEventLoop(std::move(job));
     return true;
 }
 
@@ -161,6 +209,19 @@ void TRunEngine::TakeReports() {
             break;
         case TScriptReport::Finished:
             Finish(report.Outcome);
+            break;
+        case TScriptReport::CommandResult:
+            if (OnCommandResult)
+                OnCommandResult(report.Outcome);
+            break;
+        case TScriptReport::Candidates:
+            if (auto found = PendingCandidates.find(report.RequestId);
+                found != PendingCandidates.end()) {
+                const auto done = std::move(found->second);
+                PendingCandidates.erase(found);
+                if (done)
+                    done(report.Names);
+            }
             break;
         case TScriptReport::ExitRequested:
             ExitProgram();

@@ -6,6 +6,7 @@
 // is written, serves the script's reads of standard input from typed text, and stops the script
 // wherever it is. Every member is for the window's thread.
 
+#include "ConsoleCompletion.h"
 #include "RunOutcome.h"
 #include "ScriptLink.h"
 
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -61,6 +63,17 @@ public:
     // child processes of the program. Nothing happens when no script runs.
     void Stop();
 
+    // The console. A command is evaluated at global level: at once while no script runs (the
+    // engine then runs until it ends, and serves Tk's windows it leaves), or from Tcl's event
+    // loop while a script waits there, as a Tk binding would run. False, and nothing happens,
+    // while a script computes or waits for typed input. OnCommandResult tells the outcome.
+    bool EvaluateCommand(const std::string& command);
+    // The names that complete a console word, asked under the same conditions; done gets them.
+    bool QueryCandidates(TCompletionKind kind, const QString& prefix,
+                         std::function<void(const QStringList& names)> done);
+    // A command can be taken now (see EvaluateCommand).
+    bool AcceptsCommands() const;
+
     bool IsRunning() const { return Running; }
     bool IsWaitingForInput() const;
     // Milliseconds since the running script started, or the length of the last run.
@@ -81,7 +94,9 @@ public:
     // the echo of what was typed (without line ends).
     std::function<void()> OnInputWanted;
     std::function<void(QByteArrayView utf8)> OnInputEcho;
+    // The end of a run, also of a console command's (FromConsole).
     std::function<void(const TRunOutcome& outcome)> OnFinished;
+    std::function<void(const TRunOutcome& outcome)> OnCommandResult;
     // A component failed outside a run (opening the interpreter at Start).
     std::function<void(const std::string& message)> OnFailure;
     // Called by the script's exit before the program ends: the editor's unsaved work.
@@ -95,6 +110,8 @@ public:
 
 private:
     void TakeReports();
+    bool Serve(std::function<void()> job);
+    void StartRun(std::function<TRunOutcome()> run);
     void Finish(const TRunOutcome& outcome);
     void ExitProgram();
     void InterruptScript();
@@ -108,6 +125,8 @@ private:
     QElapsedTimer Clock;
     qint64 LastElapsedMs = 0;
     TRunOutcome LastOutcome;
+    int NextRequestId = 1;
+    std::map<int, std::function<void(const QStringList&)>> PendingCandidates;
     // While a stopped script has not ended: blocked calls are interrupted again, and child
     // processes that outlive their grace are killed.
     QTimer StopTicker;

@@ -17,6 +17,8 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QShortcut;
+class TConsole;
+class TConsoleLine;
 class TLinePane;
 class TRunEngine;
 struct TRunOutcome;
@@ -40,6 +42,8 @@ public:
     // True while a script's read of standard input waits for a key.
     bool IsWaitingForInput() const;
     TRunEngine* Engine() const { return RunEngine.get(); }
+    // The settings file that keeps the console's history.
+    void SetSettingsFile(const QString& fileName);
 
     // Set by whoever shows the window: the script text a run evaluates and the document's file
     // name (absolute, empty when it has none), the editor's unsaved work before a script's exit
@@ -58,8 +62,12 @@ public:
     QPushButton* Button3 = nullptr; // Save Result
     QPushButton* Button2 = nullptr; // Close
     QPushButton* ButtonStop = nullptr;
-    QLabel* LabelTime = nullptr;       // running and for how long; how long the last run took
-    QShortcut* StopShortcut = nullptr; // Ctrl+Break
+    QLabel* LabelTime = nullptr;         // running and for how long; how long the last run took
+    QShortcut* StopShortcut = nullptr;   // Ctrl+Break
+    TConsoleLine* ConsoleLine = nullptr; // under the output pane
+    QLabel* ConsoleNote = nullptr;       // why a command is not taken
+    QShortcut* ConsoleFocus = nullptr;   // F6
+    TConsole* ConsolePart = nullptr;
     QAction* CopyErrorTrace = nullptr; // in the error pane's context menu
     // The run's components, owned by the engine.
     tslc::TTcl* Tcl1 = nullptr;
@@ -93,6 +101,11 @@ protected:
 
 private:
     void CreateLayout();
+    void CreatePanes();
+    void CreateConsoleLine();
+    void CreateButtons();
+    void ArrangeControls();
+    int ConsoleHeight() const;
     void CreateEngine();
     void FormCreate();
     void InputWanted();

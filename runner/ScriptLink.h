@@ -8,6 +8,7 @@
 #include "TypedInput.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -16,7 +17,17 @@
 #include <mutex>
 
 struct TScriptReport {
-    enum TKind { Output, ErrorOutput, InputWanted, InputEcho, Failure, Finished, ExitRequested };
+    enum TKind {
+        Output,
+        ErrorOutput,
+        InputWanted,
+        InputEcho,
+        Failure,
+        Finished,
+        ExitRequested,
+        CommandResult, // a console command's outcome
+        Candidates,    // names that complete a console word
+    };
     TScriptReport(TKind kind = Output, QByteArray bytes = {}, bool cutOff = false)
         : Kind(kind)
         , Bytes(std::move(bytes))
@@ -24,7 +35,9 @@ struct TScriptReport {
     TKind Kind;
     QByteArray Bytes;    // output, echo, or a failure's message
     bool CutOff;         // an output chunk that the next one carries on
-    TRunOutcome Outcome; // Finished
+    TRunOutcome Outcome; // Finished, CommandResult
+    QStringList Names;   // Candidates
+    int RequestId = 0;   // Candidates
 };
 
 class TScriptLink {

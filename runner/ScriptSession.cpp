@@ -46,6 +46,33 @@ struct TStdinReadableEvent {
     TScriptSession* Session;
 };
 
+struct TJobEvent {
+    Tcl_Event Header;
+    TScriptSession* Session;
+    std::function<void()>* Job;
+};
+
+// The names a console word may complete to, worked out by the interpreter itself: commands
+// (and namespaces, ending in ::), variables of the global scope, files of the working folder.
+constexpr const char* CommandCandidates = R"({p} {
+    set names [info commands $p*]
+    set parent [namespace qualifiers $p]
+    if {$parent eq {}} {set parent ::}
+    foreach child [namespace children $parent] {
+        if {![string match ::* $p]} {set child [string range $child 2 end]}
+        if {[string match $p* $child]} {lappend names ${child}::}
+    }
+    lsort -unique $names
+})";
+constexpr const char* VariableCandidates = R"({p} {lsort -unique [info vars $p*]})";
+constexpr const char* FileCandidates = R"({p} {
+    set names {}
+    foreach name [glob -nocomplain -- [string map {\\ \\\\ * \\* ? \\? [ \\[ ] \\]} $p]*] {
+        lappend names [expr {[file isdirectory $name] ? "$name/" : $name}]
+    }
+    lsort $names
+})";
+
 } // namespace
 
 TScriptSession::TScriptSession(TScriptLink& link)
@@ -60,13 +87,19 @@ TScriptSession::TScriptSession(TScriptLink& link)
     DocumentFiles = std::make_unique<TDocumentFileSystem>(Extras);
     Procedures = std::make_unique<TProcedureLocations>(Extras);
     Tk = std::make_unique<TTkSupport>(Extras);
+    Tcl.CreateEventSource(EventWaitSetup, EventWaitCheck, this);
 }
 
 TScriptSession::~TScriptSession() {
+    if (Tcl_Interp* interp = Tcl1->Interp())
+        Tk->FinishIdleWork(interp);
     // The interpreter and the channels go first: deleting them may still write output.
     Components.reset();
-    if (TclLoaded() && Tcl.DeleteEvents)
+    if (TclLoaded() && Tcl.DeleteEvents) {
         Tcl.DeleteEvents(IsStdinEventOf, this);
+        Tcl.DeleteEvents(IsJobEventOf, this);
+        Tcl.DeleteEventSource(EventWaitSetup, EventWaitCheck, this);
+    }
 }
 
 void TScriptSession::CreateComponents() {
@@ -165,35 +198,21 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
     clock.start();
     TRunOutcome outcome;
     try {
-        Tcl1->SetActive(true);
-        RunInterp = Tcl1->Interp();
-        ReportMissingLibraryOnce();
-        for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
-            Reopen(channel);
-        Tcl_Interp* interp = Tcl1->Interp();
-        // A Stop that came as the last run ended must not fail this one; one that comes from
-        // now on must.
-        Link.UnlessStopped([&] { ClearCancellation(interp); });
-        PrepareRun(interp, request);
-        StartStopChecks(interp);
-        struct TStopChecks {
-            TScriptSession* Session;
-            Tcl_Interp* Interp;
-            ~TStopChecks() { Session->EndStopChecks(Interp); }
-        } stopChecks{this, interp};
-        outcome.Succeeded = Evaluate(request);
-        outcome.Result = Tcl1->ResultText();
-        if (!outcome.Succeeded)
-            outcome.ErrorInfo = ErrorOption(interp, "-errorinfo");
-        ServeTk(interp, outcome.Succeeded);
-        ClearCancellation(interp);
-        Conclude(outcome, request);
+        if (Tcl_Interp* interp = BeginRun()) {
+            PrepareRun(interp, request);
+            TStopChecks stopChecks(*this, interp);
+            outcome.Succeeded = Evaluate(request);
+            outcome.Result = Tcl1->ResultText();
+            if (!outcome.Succeeded)
+                outcome.ErrorInfo = ErrorOption(interp, "-errorinfo");
+            ServeTk(interp, outcome.Succeeded);
+            ClearCancellation(interp);
+            Conclude(outcome, request);
+        }
     } catch (const std::exception& e) {
         outcome.Failure = e.what();
     }
-    FlushScriptChannels();
-    DeliverChildOutput();
-    outcome.Stopped = Link.StopRequested();
+    EndRun(outcome, clock);
     // A read or a command that failed because of the stop may have set its own message; a Tk
     // script stopped in its event loop had succeeded so far.
     if (outcome.Stopped) {
@@ -202,8 +221,106 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
         outcome.ErrorLine = 0;
         outcome.ErrorInfo.clear();
     }
-    outcome.ElapsedMs = clock.elapsed();
     return outcome;
+}
+
+// Opens what a run needs. Null when a Stop came before the run began: one may come before the
+// interpreter is known to the window.
+Tcl_Interp* TScriptSession::BeginRun() {
+    Tcl1->SetActive(true);
+    RunInterp = Tcl1->Interp();
+    ReportMissingLibraryOnce();
+    ReopenChannels();
+    Tcl_Interp* interp = Tcl1->Interp();
+    bool begun = false;
+    // A Stop that came as the last run ended must not fail this one; one that comes from now
+    // on must.
+    Link.UnlessStopped([&] {
+        ClearCancellation(interp);
+        begun = true;
+    });
+    return begun ? interp : nullptr;
+}
+
+void TScriptSession::EndRun(TRunOutcome& outcome, const QElapsedTimer& clock) {
+    FlushScriptChannels();
+    DeliverChildOutput();
+    outcome.Stopped = Link.StopRequested();
+    outcome.ElapsedMs = clock.elapsed();
+}
+
+TRunOutcome TScriptSession::RunCommand(const std::string& command) {
+    QElapsedTimer clock;
+    clock.start();
+    TRunOutcome outcome;
+    outcome.FromConsole = true;
+    try {
+        if (Tcl_Interp* interp = BeginRun()) {
+            TStopChecks stopChecks(*this, interp);
+            TScriptReport result{TScriptReport::CommandResult};
+            result.Outcome = EvaluateCommand(command);
+            outcome.Succeeded = result.Outcome.Succeeded;
+            Link.Report(std::move(result));
+            ServeTk(interp, outcome.Succeeded);
+            ClearCancellation(interp);
+        } else {
+            TScriptReport result{TScriptReport::CommandResult};
+            result.Outcome = StoppedCommand();
+            Link.Report(std::move(result));
+        }
+    } catch (const std::exception& e) {
+        outcome.Failure = e.what();
+    }
+    EndRun(outcome, clock);
+    return outcome;
+}
+
+TRunOutcome TScriptSession::EvaluateCommand(const std::string& command) {
+    TRunOutcome outcome;
+    outcome.FromConsole = true;
+    Tcl_Interp* interp = Tcl1->Interp();
+    outcome.Succeeded = Extras.EvalEx(interp, command.c_str(), static_cast<int>(command.size()),
+                                      TCL_EVAL_GLOBAL) != TCL_ERROR;
+    outcome.Result = Tcl.GetStringResult(interp);
+    if (!outcome.Succeeded)
+        outcome.ErrorInfo = ErrorOption(interp, "-errorinfo");
+    FlushScriptChannels();
+    DeliverChildOutput();
+    return Link.StopRequested() ? StoppedCommand() : outcome;
+}
+
+TRunOutcome TScriptSession::StoppedCommand() {
+    TRunOutcome outcome;
+    outcome.FromConsole = true;
+    outcome.Stopped = true;
+    outcome.Result = RunStoppedMessage;
+    return outcome;
+}
+
+QStringList TScriptSession::Candidates(TCompletionKind kind, const QString& prefix) {
+    const char* lambda = kind == TCompletionKind::Command    ? CommandCandidates
+                         : kind == TCompletionKind::Variable ? VariableCandidates
+                         : kind == TCompletionKind::File     ? FileCandidates
+                                                             : nullptr;
+    Tcl_Interp* interp = Tcl1->Interp();
+    if (!lambda || !interp)
+        return {};
+    TObjRef apply = NewString("apply");
+    TObjRef function = NewString(lambda);
+    TObjRef word = NewString(prefix.toStdString());
+    Tcl_Obj* words[] = {apply.get(), function.get(), word.get()};
+    QStringList names;
+    if (Extras.EvalObjv(interp, 3, words, TCL_EVAL_GLOBAL) == TCL_OK) {
+        int count = 0;
+        const char** elements = nullptr;
+        if (Tcl.SplitList(nullptr, Tcl.GetStringResult(interp), &count, &elements) == TCL_OK) {
+            for (int i = 0; i < count; ++i)
+                names.append(QString::fromUtf8(elements[i]));
+            Tcl.Free(reinterpret_cast<char*>(elements));
+        }
+    }
+    Tcl.ResetResult(interp);
+    return names;
 }
 
 void TScriptSession::ReportMissingLibraryOnce() {
@@ -288,6 +405,16 @@ std::string TScriptSession::ErrorOption(Tcl_Interp* interp, const char* key) con
 // Tcl notices a cancelled evaluation between commands, but a long "after" sleeps in slices of
 // half a second. A time limit that is never reached shortens the slices: each time it comes, it
 // is moved on by one interval.
+TScriptSession::TStopChecks::TStopChecks(TScriptSession& session, Tcl_Interp* interp)
+    : Session(session)
+    , Interp(interp) {
+    Session.StartStopChecks(Interp);
+}
+
+TScriptSession::TStopChecks::~TStopChecks() {
+    Session.EndStopChecks(Interp);
+}
+
 void TScriptSession::StartStopChecks(Tcl_Interp* interp) {
     Tcl.LimitAddHandler(interp, TCL_LIMIT_TIME, StopCheckProc, this, nullptr);
     StopCheckProc(this, interp);
@@ -402,4 +529,48 @@ void TScriptSession::FlushScriptChannels() {
     for (TTclChannel* channel : {TclChannel1, TclChannel2})
         if (Tcl_Channel handle = channel->Channel())
             Tcl.Flush(handle);
+}
+
+void TScriptSession::ReopenChannels() {
+    for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
+        Reopen(channel);
+}
+
+// --- the console's way into a running script -------------------------------------------------
+
+// Tcl asks its event sources to get ready just before its event loop waits, and to look for
+// their events just after: in between, the thread waits in the event loop.
+void TScriptSession::EventWaitSetup(ClientData session, int) {
+    static_cast<TScriptSession*>(session)->InEventWait = true;
+}
+
+void TScriptSession::EventWaitCheck(ClientData session, int) {
+    static_cast<TScriptSession*>(session)->InEventWait = false;
+}
+
+void TScriptSession::PostToEventLoop(std::function<void()> job) {
+    auto* event = reinterpret_cast<TJobEvent*>(Tcl.Alloc(sizeof(TJobEvent)));
+    event->Header.proc = JobEventProc;
+    event->Header.nextPtr = nullptr;
+    event->Session = this;
+    event->Job = new std::function<void()>(std::move(job));
+    Extras.ThreadQueueEvent(ThreadId, &event->Header, TCL_QUEUE_TAIL);
+    Extras.ThreadAlert(ThreadId);
+}
+
+// Runs where Tk's bindings run: not from "update idletasks", which serves idle handlers only.
+int TScriptSession::JobEventProc(Tcl_Event* event, int flags) {
+    if (!(flags & TCL_WINDOW_EVENTS))
+        return 0;
+    std::unique_ptr<std::function<void()>> job(reinterpret_cast<TJobEvent*>(event)->Job);
+    (*job)();
+    return 1;
+}
+
+int TScriptSession::IsJobEventOf(Tcl_Event* event, void* session) {
+    auto* job = reinterpret_cast<TJobEvent*>(event);
+    if (event->proc != JobEventProc || job->Session != session)
+        return 0;
+    delete job->Job;
+    return 1;
 }

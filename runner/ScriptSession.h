@@ -4,6 +4,7 @@
 // tclsh and wish evaluate them, and everything a run shows goes to the window through the link.
 // Every member runs on the script's thread unless it says otherwise.
 
+#include "ConsoleCompletion.h"
 #include "DocumentFileSystem.h"
 #include "ProcedureLocations.h"
 #include "RunOutcome.h"
@@ -11,6 +12,8 @@
 #include "TkSupport.h"
 
 #include <QByteArrayView>
+#include <QElapsedTimer>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -40,6 +43,18 @@ public:
     void Start(const std::string& tclLibrary);
     // Evaluates a script; output and reads of standard input go through the link meanwhile.
     TRunOutcome Run(const TRunRequest& request);
+    // A console command while no script runs: evaluated at global level, its outcome reported
+    // as a command result; Tk windows it leaves are served as after a run. Answers the run's end.
+    TRunOutcome RunCommand(const std::string& command);
+    // A console command evaluated now at global level (also from a running script's event loop).
+    TRunOutcome EvaluateCommand(const std::string& command);
+    // The names that complete prefix as kind says, sorted.
+    QStringList Candidates(TCompletionKind kind, const QString& prefix);
+
+    // Any thread: true while the script's thread waits in Tcl's event loop (vwait, update, Tk's
+    // windows), where a job posted with PostToEventLoop runs as a Tk binding would.
+    bool WaitsInEventLoop() const { return InEventWait; }
+    void PostToEventLoop(std::function<void()> job);
 
     // Any thread: the interpreter, for Tcl_CancelEval; null before Start.
     Tcl_Interp* Interp() const { return RunInterp; }
@@ -59,7 +74,20 @@ public:
     tslc::TTclChannel* TclChannel3 = nullptr; // stdin
 
 private:
+    // The stop checks of a run, as long as it lasts.
+    struct TStopChecks {
+        TStopChecks(TScriptSession& session, Tcl_Interp* interp);
+        ~TStopChecks();
+        TStopChecks(const TStopChecks&) = delete;
+        TStopChecks& operator=(const TStopChecks&) = delete;
+        TScriptSession& Session;
+        Tcl_Interp* Interp;
+    };
+
     void CreateComponents();
+    Tcl_Interp* BeginRun();
+    void EndRun(TRunOutcome& outcome, const QElapsedTimer& clock);
+    static TRunOutcome StoppedCommand();
     void InstallExitHandler();
     void ReportMissingLibraryOnce();
     void PrepareRun(Tcl_Interp* interp, const TRunRequest& request);
@@ -77,6 +105,11 @@ private:
     static int StdinReadableEventProc(Tcl_Event* event, int flags);
     static int IsStdinEventOf(Tcl_Event* event, void* session);
     void FlushScriptChannels();
+    void ReopenChannels();
+    static void EventWaitSetup(ClientData session, int flags);
+    static void EventWaitCheck(ClientData session, int flags);
+    static int JobEventProc(Tcl_Event* event, int flags);
+    static int IsJobEventOf(Tcl_Event* event, void* session);
     void StartStopChecks(Tcl_Interp* interp);
     void EndStopChecks(Tcl_Interp* interp);
     static void StopCheckProc(void* session, Tcl_Interp* interp);
@@ -98,6 +131,7 @@ private:
     bool StdoutFromChild = false;
     bool StderrFromChild = false;
 
+    std::atomic<bool> InEventWait = false;
     std::atomic<bool> StdinWatchedReadable = false; // a script's fileevent waits for lines
     std::atomic<bool> StdinEventQueued = false;
     int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize

@@ -22,6 +22,7 @@ bool TTclExtras::Resolve() {
     all &= Find(FSChdir, "Tcl_FSChdir");
     all &= Find(MakeFileChannel, "Tcl_MakeFileChannel");
     all &= Find(EvalEx, "Tcl_EvalEx");
+    all &= Find(EvalObjv, "Tcl_EvalObjv");
     all &= Find(Canceled, "Tcl_Canceled");
     all &= Find(ThreadQueueEvent, "Tcl_ThreadQueueEvent");
     all &= Find(ThreadAlert, "Tcl_ThreadAlert");

@@ -14,6 +14,7 @@ struct TTclExtras {
     decltype(&::Tcl_FSChdir) FSChdir = nullptr;
     decltype(&::Tcl_MakeFileChannel) MakeFileChannel = nullptr;
     decltype(&::Tcl_EvalEx) EvalEx = nullptr;
+    decltype(&::Tcl_EvalObjv) EvalObjv = nullptr;
     decltype(&::Tcl_Canceled) Canceled = nullptr;
     decltype(&::Tcl_ThreadQueueEvent) ThreadQueueEvent = nullptr;
     decltype(&::Tcl_ThreadAlert) ThreadAlert = nullptr;

@@ -66,6 +66,14 @@ protected:
         file.write(text);
         return path;
     }
+    TRunOutcome WaitForTheEnd() {
+        TRunOutcome last;
+        Engine->OnFinished = [&last](const TRunOutcome& outcome) { last = outcome; };
+        while (Engine->IsRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Engine->OnFinished = nullptr;
+        return last;
+    }
     void StopWhenRunning(int afterMs = 50) {
         WhenTrue([this, afterMs] { return Engine->IsRunning() && Engine->ElapsedMs() >= afterMs; },
                  [this] { Engine->Stop(); });
@@ -200,6 +208,15 @@ TEST_F(RunEngine, AfterAStopTheInterpreterKeepsWhatWasDefined) {
     EXPECT_TRUE(next.Succeeded) << next.Result;
     EXPECT_EQ(next.Result, "still 7");
     EXPECT_FALSE(next.Stopped);
+}
+
+TEST_F(RunEngine, AStopAsTheRunStartsStopsIt) {
+    // The interpreter may not even be open yet: Start has only just been asked for.
+    Engine.reset();
+    CreateEngine();
+    ASSERT_TRUE(Engine->Run(TRunRequest{"while 1 {incr i}", {}}));
+    Engine->Stop();
+    ExpectStopped(WaitForTheEnd());
 }
 
 TEST_F(RunEngine, StopOutsideARunChangesNothing) {
@@ -404,4 +421,14 @@ TEST_F(TkRun, StopAndAFailedScriptDestroyTheWindowsAndTkStartsAgain) {
     const TRunOutcome again = Run("package require Tk\nset c [winfo children .]\ndestroy .\nset c");
     EXPECT_TRUE(again.Succeeded) << again.Result;
     EXPECT_EQ(again.Result, "");
+}
+
+// Tk's theme code leaves work for when it is idle; a script that destroys its main window at
+// once must leave nothing that fails in the next run.
+TEST_F(TkRun, AMainWindowDestroyedAtOnceLeavesNothingForTheNextRun) {
+    ASSERT_TRUE(Run("package require Tk\ndestroy .").Succeeded);
+    ASSERT_TRUE(Run("package require Tk\nset c [winfo children .]\ndestroy .\nset c").Succeeded);
+    Err.clear();
+    EXPECT_TRUE(Run("after 10 {set d 1}; vwait d").Succeeded);
+    EXPECT_EQ(Err, "");
 }
