@@ -64,7 +64,8 @@ constexpr const char* CommandCandidates = R"({p} {
     }
     lsort -unique $names
 })";
-constexpr const char* VariableCandidates = R"({p} {lsort -unique [info vars $p*]})";
+constexpr const char* VariableCandidates =
+    R"({p} {lsort -unique [uplevel #0 [list info vars $p*]]})";
 constexpr const char* FileCandidates = R"({p} {
     set names {}
     foreach name [glob -nocomplain -- [string map {\\ \\\\ * \\* ? \\? [ \\[ ] \\]} $p]*] {

@@ -3,6 +3,7 @@
 
 #include "RunForm.h"
 #include "AppTitle.h"
+#include "ConsoleLine.h"
 #include "EditorLink.h"
 #include "LinePane.h"
 #include "LineStore.h"
@@ -25,8 +26,10 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -715,4 +718,48 @@ TEST_F(RunWindow, AChildThatWritesMoreThanAPipeHoldsNeitherBlocksNorLosesOrder) 
     EXPECT_EQ(lines[lines.size() - 5], "400000");
     EXPECT_EQ(lines[lines.size() - 3], "after");
     EXPECT_EQ(Run->Memoout->DroppedLines() + lines.size(), 400000 + 4);
+}
+
+TEST_F(RunWindow, F6OrAClickPutsTheFocusOnTheConsoleWhileTypedKeysStillGoToTheScript) {
+    Run->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Run.get()));
+    Run->Memoout->setFocus();
+    QTest::keyClick(Run->Memoout, Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), Run->ConsoleLine);
+    QTest::keyClicks(Run->ConsoleLine, "set z 3");
+    QTest::keyClick(Run->ConsoleLine, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return PaneLines(Run->Memoout).contains("3"); }));
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"% set z 3", "3"}));
+
+    QTest::mouseClick(Run->Memoout->viewport(), Qt::LeftButton);
+    QTest::keyClicks(QApplication::focusWidget(), "typed");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    RunScript({"puts <[gets stdin]>"});
+    EXPECT_EQ(PaneLines(Run->Memoout).mid(0, 2), (QStringList{"typed", "<typed>"}));
+    QTest::mouseClick(Run->ConsoleLine->viewport(), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), Run->ConsoleLine);
+}
+
+// Every key of the editor and of the Run window does one thing.
+TEST_F(RunWindow, NoKeyIsTakenTwice) {
+    QMap<QString, QString> taken;
+    QStringList twice;
+    const auto take = [&](const QKeySequence& key, const QString& what) {
+        if (key.isEmpty())
+            return;
+        const QString text = key.toString();
+        if (taken.contains(text) && taken[text] != what)
+            twice << text + ": " + taken[text] + " and " + what;
+        taken[text] = what;
+    };
+    for (QWidget* window : {static_cast<QWidget*>(Main.get()), static_cast<QWidget*>(Run.get())}) {
+        for (QAction* action : window->findChildren<QAction*>())
+            for (const QKeySequence& key : action->shortcuts())
+                take(key, action->objectName() + action->text());
+        for (QShortcut* shortcut : window->findChildren<QShortcut*>())
+            take(shortcut->key(), shortcut->objectName() + shortcut->whatsThis() +
+                                      QString::number(reinterpret_cast<quintptr>(shortcut)));
+    }
+    EXPECT_TRUE(taken.contains("F6"));
+    EXPECT_EQ(twice, QStringList{});
 }
