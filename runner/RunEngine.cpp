@@ -94,10 +94,19 @@ void TRunEngine::StartRun(std::function<TRunOutcome()> run) {
 }
 
 bool TRunEngine::AcceptsCommands() const {
-    return !Running || (Session->WaitsInEventLoop() && !Link.IsWaitingForTyped());
+    return !Running || Paused || (Session->WaitsInEventLoop() && !Link.IsWaitingForTyped());
 }
 
 bool TRunEngine::EvaluateCommand(const std::string& command) {
+    if (Paused) {
+        Link.PostWhilePaused([this, command] {
+            TScriptReport result{TScriptReport::CommandResult};
+            result.Outcome = Session->Debugger().Evaluate(Session->Interp(), command);
+            Session->FlushOutput();
+            Link.Report(std::move(result));
+        });
+        return true;
+    }
     if (!Running) {
         StartRun([this, command] { return Session->RunCommand(command); });
         return true;
@@ -125,8 +134,12 @@ bool TRunEngine::QueryCandidates(TCompletionKind kind, const QString& prefix,
 }
 
 // A job of the console: on the script's thread while no script runs, else from the script's
-// event loop while it waits there.
+// event loop while it waits there, or from the debugger's pause.
 bool TRunEngine::Serve(std::function<void()> job) {
+    if (Paused) {
+        Link.PostWhilePaused(std::move(job));
+        return true;
+    }
     if (!Running) {
         Thread.Post(std::move(job));
         return true;
@@ -169,6 +182,29 @@ void TRunEngine::InterruptScript() {
     InterruptBlockingCall(Thread.NativeHandle());
     if (SinceStop.elapsed() >= ChildGraceMs)
         SignalChildProcesses(SIGKILL);
+}
+
+void TRunEngine::SetBreakpoints(const std::set<int>& lines) {
+    Session->Debugger().SetBreakpoints(lines);
+}
+
+void TRunEngine::SetBreakOnError(bool on) {
+    Session->Debugger().SetBreakOnError(on);
+}
+
+void TRunEngine::Resume(TDebugStep step) {
+    if (Paused)
+        Link.PostWhilePaused([this, step] { Session->Debugger().Resume(step); });
+}
+
+void TRunEngine::InspectFrame(int level) {
+    if (Paused)
+        Link.PostWhilePaused(
+            [this, level] { Session->Debugger().Inspect(Session->Interp(), level); });
+}
+
+TScriptOutline TRunEngine::Outline(const std::string& text) const {
+    return TScriptOutline(Session->Parser(), text);
 }
 
 bool TRunEngine::IsWaitingForInput() const {
@@ -223,6 +259,20 @@ void TRunEngine::TakeReports() {
                     done(report.Names);
             }
             break;
+        case TScriptReport::Paused:
+            Paused = true;
+            if (OnPaused && report.Pause)
+                OnPaused(*report.Pause);
+            break;
+        case TScriptReport::FrameVariables:
+            if (OnFrameVariables && report.Variables)
+                OnFrameVariables(*report.Variables);
+            break;
+        case TScriptReport::Resumed:
+            Paused = false;
+            if (OnResumed)
+                OnResumed();
+            break;
         case TScriptReport::ExitRequested:
             ExitProgram();
         }
@@ -231,6 +281,7 @@ void TRunEngine::TakeReports() {
 
 void TRunEngine::Finish(const TRunOutcome& outcome) {
     Running = false;
+    Paused = false;
     StopTicker.stop();
     LastElapsedMs = outcome.ElapsedMs;
     LastOutcome = outcome;

@@ -7,8 +7,10 @@
 // wherever it is. Every member is for the window's thread.
 
 #include "ConsoleCompletion.h"
+#include "DebugState.h"
 #include "RunOutcome.h"
 #include "ScriptLink.h"
+#include "ScriptOutline.h"
 
 #include <QByteArrayView>
 #include <QElapsedTimer>
@@ -18,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 class TScriptSession;
@@ -74,6 +77,19 @@ public:
     // A command can be taken now (see EvaluateCommand).
     bool AcceptsCommands() const;
 
+    // The debugger. Breakpoints are document lines; they serve from the next run, and at once in
+    // a run that had some when it began.
+    void SetBreakpoints(const std::set<int>& lines);
+    void SetBreakOnError(bool on);
+    bool IsPaused() const { return Paused; }
+    // Goes on from a pause (also by steps); nothing happens while not paused.
+    void Resume(TDebugStep step);
+    // Asks for the variables of a paused frame (OnFrameVariables tells them); a console command
+    // while paused runs in the frame asked for last.
+    void InspectFrame(int level);
+    // Where commands start in a document, by Tcl's parser (lines where a breakpoint can stop).
+    TScriptOutline Outline(const std::string& text) const;
+
     bool IsRunning() const { return Running; }
     bool IsWaitingForInput() const;
     // Milliseconds since the running script started, or the length of the last run.
@@ -97,6 +113,10 @@ public:
     // The end of a run, also of a console command's (FromConsole).
     std::function<void(const TRunOutcome& outcome)> OnFinished;
     std::function<void(const TRunOutcome& outcome)> OnCommandResult;
+    // The debugger stopped the script, told the variables of a frame, let it go on.
+    std::function<void(const TDebugPause& pause)> OnPaused;
+    std::function<void(const TDebugFrameVariables& variables)> OnFrameVariables;
+    std::function<void()> OnResumed;
     // A component failed outside a run (opening the interpreter at Start).
     std::function<void(const std::string& message)> OnFailure;
     // Called by the script's exit before the program ends: the editor's unsaved work.
@@ -122,6 +142,7 @@ private:
     std::unique_ptr<TScriptSession> Session; // created and destroyed on the script's thread
     std::string TclLibrary;
     bool Running = false;
+    bool Paused = false;
     QElapsedTimer Clock;
     qint64 LastElapsedMs = 0;
     TRunOutcome LastOutcome;

@@ -71,6 +71,7 @@ void TScriptLink::UnlessStopped(const std::function<void()>& action) {
 void TScriptLink::ClearStop() {
     std::lock_guard<std::mutex> guard(Lock);
     Stopping = false;
+    PausedJobs.clear(); // what was asked of the last run's pause is no business of the next
 }
 
 void TScriptLink::Quit() {
@@ -97,4 +98,28 @@ void TScriptLink::ApproveExit() {
         ExitApproved = true;
     }
     Changed.notify_all();
+}
+
+void TScriptLink::PostWhilePaused(std::function<void()> job) {
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        PausedJobs.push_back(std::move(job));
+    }
+    Changed.notify_all();
+}
+
+void TScriptLink::ServePause(const std::function<bool()>& resumed) {
+    while (!resumed()) {
+        std::function<void()> job;
+        {
+            std::unique_lock<std::mutex> guard(Lock);
+            Changed.wait(guard,
+                         [this] { return !PausedJobs.empty() || Stopping || QuitRequested; });
+            if (PausedJobs.empty())
+                return;
+            job = std::move(PausedJobs.front());
+            PausedJobs.pop_front();
+        }
+        job();
+    }
 }

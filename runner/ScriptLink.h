@@ -4,6 +4,7 @@
 // typed for the script's reads, and the requests to stop or to give up waiting. Every member is
 // safe to call from either thread unless it says otherwise.
 
+#include "DebugState.h"
 #include "RunOutcome.h"
 #include "TypedInput.h"
 
@@ -14,6 +15,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 struct TScriptReport {
@@ -25,19 +27,24 @@ struct TScriptReport {
         Failure,
         Finished,
         ExitRequested,
-        CommandResult, // a console command's outcome
-        Candidates,    // names that complete a console word
+        CommandResult,  // a console command's outcome
+        Candidates,     // names that complete a console word
+        Paused,         // the debugger stopped the script
+        FrameVariables, // the variables of a paused script's frame
+        Resumed,        // a paused script goes on
     };
     TScriptReport(TKind kind = Output, QByteArray bytes = {}, bool cutOff = false)
         : Kind(kind)
         , Bytes(std::move(bytes))
         , CutOff(cutOff) {}
     TKind Kind;
-    QByteArray Bytes;    // output, echo, or a failure's message
-    bool CutOff;         // an output chunk that the next one carries on
-    TRunOutcome Outcome; // Finished, CommandResult
-    QStringList Names;   // Candidates
-    int RequestId = 0;   // Candidates
+    QByteArray Bytes;                         // output, echo, or a failure's message
+    bool CutOff;                              // an output chunk that the next one carries on
+    TRunOutcome Outcome;                      // Finished, CommandResult
+    QStringList Names;                        // Candidates
+    int RequestId = 0;                        // Candidates
+    std::shared_ptr<const TDebugPause> Pause; // Paused
+    std::shared_ptr<const TDebugFrameVariables> Variables; // FrameVariables
 };
 
 class TScriptLink {
@@ -74,6 +81,12 @@ public:
     void Quit();
     bool Quitting() const;
 
+    // Window thread: a job for the script's thread while the debugger holds it.
+    void PostWhilePaused(std::function<void()> job);
+    // Script thread: serves the jobs posted while paused until resumed holds, a stop is
+    // requested or the application quits.
+    void ServePause(const std::function<bool()>& resumed);
+
     // The script called exit: its thread waits until the window's thread has had the editor's
     // work saved, then ends the program.
     void WaitForExitApproval();
@@ -89,5 +102,6 @@ private:
     std::atomic<bool> WaitingForTyped = false;
     std::atomic<bool> Stopping = false;
     bool QuitRequested = false;
+    std::deque<std::function<void()>> PausedJobs;
     bool ExitApproved = false;
 };

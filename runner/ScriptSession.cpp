@@ -88,6 +88,12 @@ TScriptSession::TScriptSession(TScriptLink& link)
     DocumentFiles = std::make_unique<TDocumentFileSystem>(Extras);
     Procedures = std::make_unique<TProcedureLocations>(Extras);
     Tk = std::make_unique<TTkSupport>(Extras);
+    ParserProcs = {Extras.ParseCommand, Extras.FreeParse};
+    Debug = std::make_unique<TDebugger>(Link, Extras, ParserProcs);
+    Procedures->OnDefined = [this](Tcl_Interp* interp, const std::string& name,
+                                   const std::string& file) {
+        Debug->ProcedureDefined(interp, name, file);
+    };
     Tcl.CreateEventSource(EventWaitSetup, EventWaitCheck, this);
 }
 
@@ -202,13 +208,20 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
         if (Tcl_Interp* interp = BeginRun()) {
             PrepareRun(interp, request);
             TStopChecks stopChecks(*this, interp);
-            outcome.Succeeded = Evaluate(request);
+            // With breakpoints, the text evaluated carries the debugger's calls (on the lines
+            // they belong to, so that every line number stays the document's).
+            const std::string text =
+                Debug->Prepare(interp, request.FileName, WithoutCarriageReturns(request.Script));
+            outcome.Succeeded = Evaluate(request, text);
             outcome.Result = Tcl1->ResultText();
-            if (!outcome.Succeeded)
+            if (!outcome.Succeeded) {
                 outcome.ErrorInfo = ErrorOption(interp, "-errorinfo");
+                outcome.ErrorLine = ErrorLine(outcome.ErrorInfo, request.FileName, text);
+                Debug->TopLevelError(interp, outcome.ErrorLine, outcome.Result);
+            }
             ServeTk(interp, outcome.Succeeded);
             ClearCancellation(interp);
-            Conclude(outcome, request);
+            Debug->Finish(interp);
         }
     } catch (const std::exception& e) {
         outcome.Failure = e.what();
@@ -348,10 +361,10 @@ void TScriptSession::PrepareRun(Tcl_Interp* interp, const TRunRequest& request) 
     Extras.FSChdir(path.get());
 }
 
-bool TScriptSession::Evaluate(const TRunRequest& request) {
+bool TScriptSession::Evaluate(const TRunRequest& request, const std::string& evaluated) {
     if (request.FileName.empty())
-        return Tcl1->Eval(request.Script);
-    DocumentFiles->Serve(request.FileName, request.Script);
+        return Tcl1->Eval(evaluated);
+    DocumentFiles->Serve(request.FileName, evaluated);
     const bool succeeded = Tcl1->EvalFile(request.FileName);
     DocumentFiles->Withdraw();
     return succeeded;
@@ -367,16 +380,14 @@ void TScriptSession::ServeTk(Tcl_Interp* interp, bool succeeded) {
     Tk->PrepareForNextLoad(interp);
 }
 
-void TScriptSession::Conclude(TRunOutcome& outcome, const TRunRequest& request) {
-    if (outcome.Succeeded)
-        return;
-    const std::string text = WithoutCarriageReturns(request.Script);
-    TErrorDocument document{request.FileName, text, [&](std::string_view name) {
-                                return Procedures->BodyLine(name, request.FileName);
+int TScriptSession::ErrorLine(const std::string& errorInfo, const std::string& fileName,
+                              const std::string& text) const {
+    TErrorDocument document{fileName, text, [&](std::string_view name) {
+                                return Procedures->BodyLine(name, fileName);
                             }};
     document.OutermostLine =
         std::max(0, std::atoi(ErrorOption(Tcl1->Interp(), "-errorline").c_str()));
-    outcome.ErrorLine = InnermostDocumentLine(outcome.ErrorInfo, document);
+    return InnermostDocumentLine(errorInfo, document);
 }
 
 // Tcl forgets a cancellation once the evaluation it unwound returns to the top level. One that
@@ -387,18 +398,6 @@ void TScriptSession::ClearCancellation(Tcl_Interp* interp) {
         return;
     Extras.EvalEx(interp, "list [list]", -1, TCL_EVAL_GLOBAL);
     Tcl.ResetResult(interp);
-}
-
-// A value of the return options of the last error ("-errorinfo", "-errorline"), empty if none.
-std::string TScriptSession::ErrorOption(Tcl_Interp* interp, const char* key) const {
-    if (!interp)
-        return {};
-    TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
-    TObjRef keyObj = NewString(key);
-    Tcl_Obj* value = nullptr;
-    if (Tcl.DictObjGet(nullptr, options.get(), keyObj.get(), &value) != TCL_OK)
-        return {};
-    return StringOf(value);
 }
 
 // --- stop checks ------------------------------------------------------------------------------

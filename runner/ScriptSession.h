@@ -5,6 +5,7 @@
 // Every member runs on the script's thread unless it says otherwise.
 
 #include "ConsoleCompletion.h"
+#include "Debugger.h"
 #include "DocumentFileSystem.h"
 #include "ProcedureLocations.h"
 #include "RunOutcome.h"
@@ -51,11 +52,21 @@ public:
     // The names that complete prefix as kind says, sorted.
     QStringList Candidates(TCompletionKind kind, const QString& prefix);
 
+    // The debugger (its setters may be used from any thread, the rest while paused) and Tcl's
+    // parser (any thread).
+    TDebugger& Debugger() { return *Debug; }
+    const TTclParser& Parser() const { return ParserProcs; }
+
     // Any thread: true while the script's thread waits in Tcl's event loop (vwait, update, Tk's
     // windows), where a job posted with PostToEventLoop runs as a Tk binding would.
     bool WaitsInEventLoop() const { return InEventWait; }
     void PostToEventLoop(std::function<void()> job);
 
+    // What the script wrote, handed on now (after a command evaluated while paused).
+    void FlushOutput() {
+        FlushScriptChannels();
+        DeliverChildOutput();
+    }
     // Any thread: the interpreter, for Tcl_CancelEval; null before Start.
     Tcl_Interp* Interp() const { return RunInterp; }
     // Any thread: text was typed; a script's fileevent on standard input hears of a whole line.
@@ -91,11 +102,11 @@ private:
     void InstallExitHandler();
     void ReportMissingLibraryOnce();
     void PrepareRun(Tcl_Interp* interp, const TRunRequest& request);
-    bool Evaluate(const TRunRequest& request);
+    bool Evaluate(const TRunRequest& request, const std::string& evaluated);
     void ServeTk(Tcl_Interp* interp, bool succeeded);
-    void Conclude(TRunOutcome& outcome, const TRunRequest& request);
+    int ErrorLine(const std::string& errorInfo, const std::string& fileName,
+                  const std::string& text) const;
     void ClearCancellation(Tcl_Interp* interp);
-    std::string ErrorOption(Tcl_Interp* interp, const char* key) const;
 
     void ReportOutput(tslc::TTclChannel& channel, const char* buf, int toWrite);
     bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
@@ -121,6 +132,8 @@ private:
     std::unique_ptr<TDocumentFileSystem> DocumentFiles;
     std::unique_ptr<TProcedureLocations> Procedures;
     std::unique_ptr<TTkSupport> Tk;
+    TTclParser ParserProcs;
+    std::unique_ptr<TDebugger> Debug;
     std::atomic<Tcl_Interp*> RunInterp = nullptr;
     std::string TclLibrary;
     std::string MissingLibrary; // Tcl's message when its initialisation failed
