@@ -3,6 +3,7 @@
 #include "CommandGuard.h"
 #include "Console.h"
 #include "ConsoleLine.h"
+#include "DebugPanel.h"
 #include "ErrorBox.h"
 #include "LinePane.h"
 #include "ModalSeam.h"
@@ -11,12 +12,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
@@ -150,7 +153,10 @@ void TRunForm::ArrangeControls() {
     buttons->addSpacing(7);
     buttons->addWidget(LabelTime, 1);
     buttons->addWidget(Button2);
-    auto* window = new QVBoxLayout(this);
+    Columns = new QHBoxLayout(this);
+    Columns->setContentsMargins(0, 0, 0, 0);
+    auto* window = new QVBoxLayout;
+    Columns->addLayout(window, 1);
     window->setContentsMargins(0, 0, 14, 30);
     window->setSpacing(7);
     window->addWidget(GroupBox1, 2);
@@ -191,6 +197,46 @@ void TRunForm::CreateEngine() {
         CopyErrorTrace->setEnabled(!trace.isEmpty());
     };
     ConsolePart->OnEvaluating = [this] { ButtonStop->setEnabled(RunEngine->IsRunning()); };
+    CreateDebugPanel();
+}
+
+// Beside the panes, shown once a run has breakpoints or pauses.
+void TRunForm::CreateDebugPanel() {
+    DebugPanel = new TDebugPanel(*RunEngine, this);
+    DebugPanel->hide();
+    Columns->addWidget(DebugPanel, 1);
+    DebugPanel->OnPausedAt = [this](int line) {
+        if (line > 0) {
+            LabelTime->setText(QStringLiteral("Paused at line %1").arg(line));
+            ShowDebugPanel();
+        } else {
+            ShowElapsed();
+        }
+        if (ShowPausedLine)
+            ShowPausedLine(line);
+    };
+    DebugPanel->OnShowLine = [this](int line) {
+        if (ShowPausedLine)
+            ShowPausedLine(line);
+    };
+    DebugPanel->OnBreakpointsChanged = [this](const std::set<int>& lines) {
+        if (BreakpointsChanged)
+            BreakpointsChanged(lines);
+    };
+    DebugPanel->OnWholeValue = [this](const QString& name, const QString& value) {
+        Modal().MessageBox(this, QMessageBox::Information, name, value, QMessageBox::Ok);
+    };
+}
+
+void TRunForm::ShowDebugPanel() {
+    if (DebugPanel->isVisible())
+        return;
+    DebugPanel->show();
+    resize(width() + 440, std::max(height(), 560));
+}
+
+void TRunForm::SetBreakpoints(const std::set<int>& lines) {
+    DebugPanel->SetBreakpoints(lines);
 }
 
 void TRunForm::SetSettingsFile(const QString& fileName) {
@@ -219,6 +265,9 @@ void TRunForm::RunScript() {
     TRunRequest request;
     request.Script = (ScriptSource ? ScriptSource() : QString()).toStdString();
     request.FileName = (ScriptFileName ? ScriptFileName() : QString()).toStdString();
+    DebugPanel->BeginRun(QString::fromStdString(request.Script).remove(u'\r'));
+    if (!DebugPanel->Breakpoints().empty() || DebugPanel->BreakOnError->isChecked())
+        ShowDebugPanel();
     if (RunEngine->Run(std::move(request)))
         ShowRunState(true);
 }
@@ -271,6 +320,8 @@ void TRunForm::ShowRunState(bool running) {
 }
 
 void TRunForm::ShowElapsed() {
+    if (RunEngine->IsPaused())
+        return; // the label says where
     LabelTime->setText(RunTimeText(true, false, RunEngine->ElapsedMs()));
     ShowDroppedLines();
 }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 class QAction;
@@ -17,7 +18,9 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QShortcut;
+class QHBoxLayout;
 class TConsole;
+class TDebugPanel;
 class TConsoleLine;
 class TLinePane;
 class TRunEngine;
@@ -52,6 +55,11 @@ public:
     std::function<QString()> ScriptFileName;
     std::function<void()> SaveBeforeExit;
     std::function<void(int line)> ShowScriptLine;
+    // The debugger: the editor's breakpoints come in with SetBreakpoints and go out when changed
+    // here; the line a script is paused at (0 when it goes on) is shown in the editor.
+    std::function<void(const std::set<int>& lines)> BreakpointsChanged;
+    std::function<void(int line)> ShowPausedLine;
+    void SetBreakpoints(const std::set<int>& lines);
 
     // The window's parts, under the names of its form.
     QGroupBox* GroupBox1 = nullptr;
@@ -68,6 +76,7 @@ public:
     QLabel* ConsoleNote = nullptr;       // why a command is not taken
     QShortcut* ConsoleFocus = nullptr;   // F6
     TConsole* ConsolePart = nullptr;
+    TDebugPanel* DebugPanel = nullptr;
     QAction* CopyErrorTrace = nullptr; // in the error pane's context menu
     // The run's components, owned by the engine.
     tslc::TTcl* Tcl1 = nullptr;
@@ -106,6 +115,8 @@ private:
     void CreateButtons();
     void ArrangeControls();
     int ConsoleHeight() const;
+    void CreateDebugPanel();
+    void ShowDebugPanel();
     void CreateEngine();
     void FormCreate();
     void InputWanted();
@@ -125,6 +136,7 @@ private:
     QString LastErrorTrace;
     qsizetype ErrorReportStart = -1; // the error pane's first line of the error report
     QTimer ElapsedTicker;
+    QHBoxLayout* Columns = nullptr; // the panes and the buttons, then the debugger
 };
 
 // The program-wide Run window, created at start-up after the Options dialog.

@@ -4,6 +4,7 @@
 #include "RunForm.h"
 #include "AppTitle.h"
 #include "ConsoleLine.h"
+#include "DebugPanel.h"
 #include "EditorLink.h"
 #include "LinePane.h"
 #include "LineStore.h"
@@ -12,6 +13,7 @@
 #include "RunEngine.h"
 #include "ScriptExit.h"
 #include "ScriptedModalSeam.h"
+#include "SourceView.h"
 #include "Startup.h"
 #include "TestPrinters.h"
 
@@ -39,6 +41,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -762,4 +765,48 @@ TEST_F(RunWindow, NoKeyIsTakenTwice) {
     }
     EXPECT_TRUE(taken.contains("F6"));
     EXPECT_EQ(twice, QStringList{});
+}
+
+TEST_F(RunWindow, TheDebuggerKeysStepAndTheWindowSaysWhereTheScriptIsPaused) {
+    Seam.AnswerSaveFile(WorkDir.FilePath("debugged.tcl"));
+    Main->Editor()->SetLines({"proc square {x} {", "    return [expr {$x * $x}]", "}",
+                              "set a [square 3]", "set b [square 4]", "set c done"});
+    ASSERT_TRUE(Main->FileSaveAs());
+    std::set<int> told;
+    Run->BreakpointsChanged = [&](const std::set<int>& lines) { told = lines; };
+    Run->SetBreakpoints({4});
+    Run->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Run.get()));
+    Run->Button1Click();
+    const auto pausedAt = [this](int line) {
+        return QTest::qWaitFor([this, line] {
+            return Run->Engine()->IsPaused() &&
+                   Run->LabelTime->text() == QStringLiteral("Paused at line %1").arg(line);
+        });
+    };
+    ASSERT_TRUE(pausedAt(4));
+    EXPECT_TRUE(Run->DebugPanel->isVisible());
+    EXPECT_EQ(Run->DebugPanel->Source->CurrentLine(), 4);
+    QTest::keyClick(Run.get(), Qt::Key_F11);
+    EXPECT_TRUE(pausedAt(2));
+    QTest::keyClick(Run.get(), Qt::Key_F11, Qt::ShiftModifier);
+    EXPECT_TRUE(pausedAt(5));
+    QTest::keyClick(Run.get(), Qt::Key_F10);
+    EXPECT_TRUE(pausedAt(6));
+
+    // A click in the margin toggles a breakpoint; on a line without a command it goes to the next.
+    TSourceView* source = Run->DebugPanel->Source;
+    const auto click = [source](int line) {
+        QTest::mouseClick(source->Margin(), Qt::LeftButton, {}, source->MarkPoint(line));
+    };
+    click(4);
+    EXPECT_EQ(told, std::set<int>{});
+    click(3);
+    EXPECT_EQ(told, std::set<int>{4});
+    click(5);
+    EXPECT_EQ(told, (std::set<int>{4, 5}));
+    QTest::keyClick(Run.get(), Qt::Key_F5);
+    WaitForRunEnd(Run.get());
+    EXPECT_EQ(PaneLines(Run->Memoout), QStringList{"Done."});
+    EXPECT_FALSE(Run->Engine()->IsPaused());
 }
