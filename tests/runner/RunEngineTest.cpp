@@ -234,7 +234,8 @@ TEST_F(RunEngine, ElapsedTimeCoversTheRun) {
 
 TEST_F(RunEngine, ARunInsideARunIsRefusedAndTheFirstGoesOn) {
     TRunOutcome inner;
-    WhenTrue([this] { return Engine->IsRunning(); },
+    // Once the first run is under way (a Stop before it began would end it unevaluated).
+    WhenTrue([this] { return Engine->IsRunning() && Engine->ElapsedMs() >= 50; },
              [&] {
                  inner = Engine->RunAndWait("set hijacked 1");
                  Engine->Stop();
