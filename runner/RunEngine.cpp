@@ -87,9 +87,7 @@ void TRunEngine::StartRun(std::function<TRunOutcome()> run) {
     Link.ClearStop();
     Clock.start();
     Thread.Post([this, run = std::move(run)] {
-        TScriptReport finished{TScriptReport::Finished};
-        finished.Outcome = run();
-        Link.Report(std::move(finished));
+        Link.Report(TScriptReport::OfOutcome(TScriptReport::Finished, run()));
     });
 }
 
@@ -100,10 +98,9 @@ bool TRunEngine::AcceptsCommands() const {
 bool TRunEngine::EvaluateCommand(const std::string& command) {
     if (Paused) {
         Link.PostWhilePaused([this, command] {
-            TScriptReport result{TScriptReport::CommandResult};
-            result.Outcome = Session->Debugger().Evaluate(Session->Interp(), command);
+            TRunOutcome outcome = Session->Debugger().Evaluate(Session->Interp(), command);
             Session->FlushOutput();
-            Link.Report(std::move(result));
+            Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult, std::move(outcome)));
         });
         return true;
     }
@@ -112,9 +109,8 @@ bool TRunEngine::EvaluateCommand(const std::string& command) {
         return true;
     }
     return Serve([this, command] {
-        TScriptReport result{TScriptReport::CommandResult};
-        result.Outcome = Session->EvaluateCommand(command);
-        Link.Report(std::move(result));
+        Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult,
+                                             Session->EvaluateCommand(command)));
     });
 }
 
@@ -124,7 +120,7 @@ bool TRunEngine::QueryCandidates(TCompletionKind kind, const QString& prefix,
     PendingCandidates[id] = std::move(done);
     const bool served = Serve([this, id, kind, prefix] {
         TScriptReport answer{TScriptReport::Candidates};
-        answer.Names = Session->Candidates(kind, prefix);
+        answer.Names = std::make_shared<const QStringList>(Session->Candidates(kind, prefix));
         answer.RequestId = id;
         Link.Report(std::move(answer));
     });
@@ -221,7 +217,11 @@ void TRunEngine::Type(const QString& text) {
 }
 
 void TRunEngine::TakeReports() {
-    for (TScriptReport& report : Link.TakeReports()) {
+    std::vector<TScriptReport> reports = Link.TakeReports();
+    // While reports come, they are taken in batches a little apart, not one by one.
+    if (!reports.empty())
+        QTimer::singleShot(ReportBatchMs, this, [this] { TakeReports(); });
+    for (TScriptReport& report : reports) {
         switch (report.Kind) {
         case TScriptReport::Output:
             if (OnOutput)
@@ -244,11 +244,11 @@ void TRunEngine::TakeReports() {
                 OnFailure(report.Bytes.toStdString());
             break;
         case TScriptReport::Finished:
-            Finish(report.Outcome);
+            Finish(*report.Outcome);
             break;
         case TScriptReport::CommandResult:
             if (OnCommandResult)
-                OnCommandResult(report.Outcome);
+                OnCommandResult(*report.Outcome);
             break;
         case TScriptReport::Candidates:
             if (auto found = PendingCandidates.find(report.RequestId);
@@ -256,7 +256,7 @@ void TRunEngine::TakeReports() {
                 const auto done = std::move(found->second);
                 PendingCandidates.erase(found);
                 if (done)
-                    done(report.Names);
+                    done(*report.Names);
             }
             break;
         case TScriptReport::Paused:

@@ -101,6 +101,9 @@ public:
     static constexpr const char* AlreadyRunningMessage = "a script is already running";
     // Stop asks child processes to end; those still there after this long are killed.
     static constexpr int ChildGraceMs = 50;
+    // While a script reports without pause (an output flood), the window takes its reports this
+    // often.
+    static constexpr int ReportBatchMs = 2;
 
     // Reported to whoever shows the run: a chunk of standard output or error (cutOff: the next
     // chunk carries on its line).

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 struct TScriptReport {
     enum TKind {
@@ -38,13 +39,20 @@ struct TScriptReport {
         , Bytes(std::move(bytes))
         , CutOff(cutOff) {}
     TKind Kind;
-    QByteArray Bytes;                         // output, echo, or a failure's message
-    bool CutOff;                              // an output chunk that the next one carries on
-    TRunOutcome Outcome;                      // Finished, CommandResult
-    QStringList Names;                        // Candidates
-    int RequestId = 0;                        // Candidates
-    std::shared_ptr<const TDebugPause> Pause; // Paused
+    QByteArray Bytes; // output, echo, or a failure's message
+    bool CutOff;      // an output chunk that the next one carries on
+    // What the rarer reports carry, apart: output is the bulk of reports and stays light.
+    std::shared_ptr<const TRunOutcome> Outcome;            // Finished, CommandResult
+    std::shared_ptr<const QStringList> Names;              // Candidates
+    int RequestId = 0;                                     // Candidates
+    std::shared_ptr<const TDebugPause> Pause;              // Paused
     std::shared_ptr<const TDebugFrameVariables> Variables; // FrameVariables
+
+    static TScriptReport OfOutcome(TKind kind, TRunOutcome outcome) {
+        TScriptReport report(kind);
+        report.Outcome = std::make_shared<const TRunOutcome>(std::move(outcome));
+        return report;
+    }
 };
 
 class TScriptLink {
@@ -60,7 +68,7 @@ public:
     // takes some or the run is stopped.
     void Report(TScriptReport report);
     // Window thread.
-    std::deque<TScriptReport> TakeReports();
+    std::vector<TScriptReport> TakeReports();
 
     // Window thread: text typed for the script's reads.
     void Type(const QByteArray& utf8);
@@ -96,7 +104,8 @@ private:
     mutable std::mutex Lock;
     std::mutex StopLock;
     std::condition_variable Changed;
-    std::deque<TScriptReport> Reports;
+    std::vector<TScriptReport> Reports;
+    bool Awake = false; // the window has been woken and takes again until a take finds none
     qsizetype WaitingBytes = 0;
     TTypedInput Typed;
     std::atomic<bool> WaitingForTyped = false;

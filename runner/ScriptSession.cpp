@@ -271,16 +271,13 @@ TRunOutcome TScriptSession::RunCommand(const std::string& command) {
     try {
         if (Tcl_Interp* interp = BeginRun()) {
             TStopChecks stopChecks(*this, interp);
-            TScriptReport result{TScriptReport::CommandResult};
-            result.Outcome = EvaluateCommand(command);
-            outcome.Succeeded = result.Outcome.Succeeded;
-            Link.Report(std::move(result));
+            TRunOutcome result = EvaluateCommand(command);
+            outcome.Succeeded = result.Succeeded;
+            Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult, std::move(result)));
             ServeTk(interp, outcome.Succeeded);
             ClearCancellation(interp);
         } else {
-            TScriptReport result{TScriptReport::CommandResult};
-            result.Outcome = StoppedCommand();
-            Link.Report(std::move(result));
+            Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult, StoppedCommand()));
         }
     } catch (const std::exception& e) {
         outcome.Failure = e.what();
