@@ -53,6 +53,7 @@ public:
     void Inspect(Tcl_Interp* interp, int level);
     TRunOutcome Evaluate(Tcl_Interp* interp, const std::string& command);
     bool IsPaused() const { return PausedNow; }
+    int SelectedFrame() const { return SelectedLevel; }
 
     static constexpr const char* LineCall = "::quillet::Line";
 

@@ -53,8 +53,8 @@ struct TJobEvent {
 };
 
 // The names a console word may complete to, worked out by the interpreter itself: commands
-// (and namespaces, ending in ::), variables of the global scope, files of the working folder.
-constexpr const char* CommandCandidates = R"({p} {
+// (and namespaces, ending in ::), variables of a scope, files of the working folder.
+constexpr const char* CommandCandidates = R"({p level} {
     set names [info commands $p*]
     set parent [namespace qualifiers $p]
     if {$parent eq {}} {set parent ::}
@@ -65,8 +65,8 @@ constexpr const char* CommandCandidates = R"({p} {
     lsort -unique $names
 })";
 constexpr const char* VariableCandidates =
-    R"({p} {lsort -unique [uplevel #0 [list info vars $p*]]})";
-constexpr const char* FileCandidates = R"({p} {
+    R"({p level} {lsort -unique [uplevel #$level [list info vars $p*]]})";
+constexpr const char* FileCandidates = R"({p level} {
     set names {}
     foreach name [glob -nocomplain -- [string map {\\ \\\\ * \\* ? \\? [ \\[ ] \\]} $p]*] {
         lappend names [expr {[file isdirectory $name] ? "$name/" : $name}]
@@ -309,6 +309,9 @@ TRunOutcome TScriptSession::StoppedCommand() {
 }
 
 QStringList TScriptSession::Candidates(TCompletionKind kind, const QString& prefix) {
+    // Variables come from the scope a command would run in: the paused frame chosen, or the
+    // global one.
+    const int level = Debug->IsPaused() ? Debug->SelectedFrame() : 0;
     const char* lambda = kind == TCompletionKind::Command    ? CommandCandidates
                          : kind == TCompletionKind::Variable ? VariableCandidates
                          : kind == TCompletionKind::File     ? FileCandidates
@@ -319,9 +322,10 @@ QStringList TScriptSession::Candidates(TCompletionKind kind, const QString& pref
     TObjRef apply = NewString("apply");
     TObjRef function = NewString(lambda);
     TObjRef word = NewString(prefix.toStdString());
-    Tcl_Obj* words[] = {apply.get(), function.get(), word.get()};
+    TObjRef scope = NewString(std::to_string(level));
+    Tcl_Obj* words[] = {apply.get(), function.get(), word.get(), scope.get()};
     QStringList names;
-    if (Extras.EvalObjv(interp, 3, words, TCL_EVAL_GLOBAL) == TCL_OK) {
+    if (Extras.EvalObjv(interp, 4, words, TCL_EVAL_GLOBAL) == TCL_OK) {
         int count = 0;
         const char** elements = nullptr;
         if (Tcl.SplitList(nullptr, Tcl.GetStringResult(interp), &count, &elements) == TCL_OK) {

@@ -165,9 +165,13 @@ TEST_F(Debugger, StepsGoOverIntoAndOutOfProcedures) {
 
 TEST_F(Debugger, AFramesVariablesAreReadAndACommandRunsInTheFrame) {
     // The frame's variables come with the pause; a command changes one, then the run goes on.
-    Engine.OnPaused = [this](const TDebugPause& pause) {
+    QStringList completed;
+    Engine.OnPaused = [&](const TDebugPause& pause) {
         LastPause = pause;
         Pauses.push_back({pause.Line, {}, {}});
+        // Completion reads the scope a command would run in: the paused frame.
+        Engine.QueryCandidates(TCompletionKind::Variable, "unset_",
+                               [&](const QStringList& names) { completed = names; });
         Engine.EvaluateCommand("set x 5");
     };
     Engine.OnCommandResult = [this](const TRunOutcome&) { Engine.Resume(TDebugStep::Continue); };
@@ -176,6 +180,7 @@ TEST_F(Debugger, AFramesVariablesAreReadAndACommandRunsInTheFrame) {
             "    global unset_here\n    return [expr {$x * 2}]\n}\nset g 1\np 3\n",
             {5});
     EXPECT_EQ(outcome.Result, "10"); // x changed in the paused frame
+    EXPECT_EQ(completed, QStringList{"unset_here"});
     EXPECT_EQ(Frame.Level, 1);
     const TDebugVariable* x = Variable(Frame.Locals, "x");
     const TDebugVariable* a = Variable(Frame.Locals, "a");
