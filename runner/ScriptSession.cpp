@@ -325,7 +325,8 @@ QStringList TScriptSession::Candidates(TCompletionKind kind, const QString& pref
     TObjRef scope = NewString(std::to_string(level));
     Tcl_Obj* words[] = {apply.get(), function.get(), word.get(), scope.get()};
     QStringList names;
-    if (Extras.EvalObjv(interp, 4, words, TCL_EVAL_GLOBAL) == TCL_OK) {
+    // Not at the global level: from there, a paused frame's level could not be reached.
+    if (Extras.EvalObjv(interp, 4, words, 0) == TCL_OK) {
         int count = 0;
         const char** elements = nullptr;
         if (Tcl.SplitList(nullptr, Tcl.GetStringResult(interp), &count, &elements) == TCL_OK) {
