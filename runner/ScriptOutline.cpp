@@ -58,10 +58,9 @@ std::string TScriptOutline::Instrumented(std::string_view text, std::string_view
     return result;
 }
 
-// The commands of the script in [from, to): each is noted, then its words that are scripts.
-void TScriptOutline::Walk(std::size_t from, std::size_t to, int depth) {
-    if (depth > MaxDepth)
-        return;
+// Tcl's parser over the commands of [from, to): each command's words, in order.
+void TScriptOutline::ForEachCommand(std::size_t from, std::size_t to,
+                                    const std::function<void(const std::vector<TWord>&)>& each) {
     while (from < to) {
         Tcl_Parse parse;
         if (Parser->ParseCommand(nullptr, Text.data() + from, int(to - from), 0, &parse) !=
@@ -78,39 +77,31 @@ void TScriptOutline::Walk(std::size_t from, std::size_t to, int depth) {
             token += 1 + t.numComponents;
         }
         Parser->FreeParse(&parse);
-        if (!words.empty()) {
-            Commands.emplace(LineOf(words[0].first), words[0].first);
-            WalkWords(words, Text.substr(words[0].first, words[0].second), depth);
-        }
+        if (!words.empty())
+            each(words);
         if (next <= from)
             return;
         from = next;
     }
 }
 
-// The words of [from, to) read as a command's words (a list in braces reads the same way).
+// The commands of the script in [from, to): each is noted, then its words that are scripts.
+void TScriptOutline::Walk(std::size_t from, std::size_t to, int depth) {
+    if (depth > MaxDepth)
+        return;
+    ForEachCommand(from, to, [&](const std::vector<TWord>& words) {
+        Commands.emplace(LineOf(words[0].first), words[0].first);
+        WalkWords(words, Text.substr(words[0].first, words[0].second), depth);
+    });
+}
+
+// The words of [from, to) read as commands' words (a list in braces reads the same way).
 std::vector<TWord> TScriptOutline::Words(std::size_t from, std::size_t to) {
-    std::vector<TWord> words;
-    while (from < to) {
-        Tcl_Parse parse;
-        if (Parser->ParseCommand(nullptr, Text.data() + from, int(to - from), 0, &parse) !=
-            TCL_OK) {
-            Parser->FreeParse(&parse);
-            break;
-        }
-        int token = 0;
-        for (int word = 0; word < parse.numWords; ++word) {
-            const Tcl_Token& t = parse.tokenPtr[token];
-            words.emplace_back(std::size_t(t.start - Text.data()), std::size_t(t.size));
-            token += 1 + t.numComponents;
-        }
-        const std::size_t next = std::size_t(parse.commandStart + parse.commandSize - Text.data());
-        Parser->FreeParse(&parse);
-        if (next <= from)
-            break;
-        from = next;
-    }
-    return words;
+    std::vector<TWord> all;
+    ForEachCommand(from, to, [&](const std::vector<TWord>& words) {
+        all.insert(all.end(), words.begin(), words.end());
+    });
+    return all;
 }
 
 void TScriptOutline::WalkScriptWord(TWord word, int depth, bool caught) {
@@ -218,30 +209,15 @@ void TScriptOutline::WalkWords(const std::vector<TWord>& words, std::string_view
         const TWord definitions = words[n - 1];
         if (definitions.second < 2 || Text[definitions.first] != '{')
             return;
-        std::size_t from = definitions.first + 1;
-        const std::size_t to = definitions.first + definitions.second - 1;
-        while (from < to) {
-            Tcl_Parse parse;
-            if (Parser->ParseCommand(nullptr, Text.data() + from, int(to - from), 0, &parse) !=
-                TCL_OK) {
-                Parser->FreeParse(&parse);
-                return;
-            }
-            const std::size_t next =
-                std::size_t(parse.commandStart + parse.commandSize - Text.data());
-            std::vector<TWord> definition =
-                Words(std::size_t(parse.commandStart - Text.data()), std::min(next, to));
-            Parser->FreeParse(&parse);
-            const std::string_view kind =
-                definition.empty() ? std::string_view()
-                                   : Text.substr(definition[0].first, definition[0].second);
-            if ((kind == "method" || kind == "constructor" || kind == "destructor") &&
-                definition.size() >= 2)
-                WalkScriptWord(definition.back(), depth);
-            if (next <= from)
-                return;
-            from = next;
-        }
+        ForEachCommand(
+            definitions.first + 1, definitions.first + definitions.second - 1,
+            [&](const std::vector<TWord>& definition) {
+                const std::string_view kind =
+                    Text.substr(definition[0].first, definition[0].second);
+                if ((kind == "method" || kind == "constructor" || kind == "destructor") &&
+                    definition.size() >= 2)
+                    WalkScriptWord(definition.back(), depth);
+            });
     } else if ((command == "oo::define" || command == "oo::objdefine") && n >= 5 &&
                (text(2) == "method" || text(2) == "constructor")) {
         script(n - 1);

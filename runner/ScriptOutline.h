@@ -8,6 +8,7 @@
 
 #include <tcl.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -39,6 +40,9 @@ public:
     std::string Instrumented(std::string_view text, std::string_view call) const;
 
 private:
+    void ForEachCommand(
+        std::size_t from, std::size_t to,
+        const std::function<void(const std::vector<std::pair<std::size_t, std::size_t>>&)>& each);
     void Walk(std::size_t from, std::size_t to, int depth);
     void WalkWords(const std::vector<std::pair<std::size_t, std::size_t>>& words,
                    std::string_view command, int depth);
