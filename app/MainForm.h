@@ -84,6 +84,7 @@ public:
     // Setting it reads both from the new file.
     void SetSettingsFile(const QString& fileName);
     const QStringList& RecentFiles() const;
+    const QString& SettingsFile() const { return SettingsFileName; }
     // Opens the recent file at index (from 0) after the save question; a file that no longer
     // exists is offered for removal from the list.
     void OpenRecentFile(int index);

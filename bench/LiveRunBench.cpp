@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <X11/Xlib.h>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -182,6 +184,57 @@ void TkClickLatency(TRunEngine& engine) {
                 toCommand.size(), Median(toCommand), Worst(toCommand), Median(toPane));
 }
 
+// The debugger: a compute-bound loop with no breakpoint, with one that the loop never reaches,
+// and the time from a step to the next pause as the window sees it.
+void Debugger(TRunEngine& engine) {
+    const char* loop = "proc work {n} {\n"
+                       "    set s 0\n"
+                       "    for {set i 0} {$i < $n} {incr i} {\n"
+                       "        set s [expr {$s + $i}]\n"
+                       "        if {$s > 1000000} {set s 0}\n"
+                       "    }\n"
+                       "    return $s\n"
+                       "}\n"
+                       "work 1000000\n"
+                       "if {0} {\n"
+                       "    puts never\n"
+                       "}\n";
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("loop.tcl"));
+    QFile(file).open(QIODevice::WriteOnly);
+    const auto run = [&](const std::set<int>& breakpoints) {
+        engine.SetBreakpoints(breakpoints);
+        return double(engine.RunAndWait(TRunRequest{loop, file.toStdString()}).ElapsedMs);
+    };
+    std::vector<double> plain, watched;
+    for (int round = 0; round < 5; ++round) {
+        plain.push_back(run({}));
+        watched.push_back(run({11}));
+    }
+    std::printf("debugger, a loop of a million passes: %.0f ms without breakpoints, %.0f ms with "
+                "one it never reaches: %.2f times (target at most 3)\n",
+                Median(plain), Median(watched), Median(watched) / Median(plain));
+
+    std::vector<double> steps;
+    QElapsedTimer sinceStep;
+    engine.OnPaused = [&](const TDebugPause&) {
+        if (sinceStep.isValid())
+            steps.push_back(sinceStep.nsecsElapsed() / 1e6);
+        sinceStep.start();
+        engine.Resume(steps.size() < 30 ? TDebugStep::Over : TDebugStep::Continue);
+    };
+    engine.SetBreakpoints({4});
+    engine.RunAndWait(TRunRequest{"proc work {n} {\n    set s 0\n    for {set i 0} {$i < $n} "
+                                  "{incr i} {\n        set s [expr {$s + $i}]\n    }\n}\n"
+                                  "work 100\n",
+                                  file.toStdString()});
+    engine.OnPaused = nullptr;
+    engine.SetBreakpoints({});
+    std::printf("debugger, Step Over to the next pause: %.2f ms median, %.2f ms worst (target "
+                "under 50)\n",
+                Median(steps), Worst(steps));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -238,6 +291,7 @@ int main(int argc, char* argv[]) {
                     (std::string(c.Name) + ":").c_str(), Median(times), Worst(times));
     }
     TkClickLatency(engine);
+    Debugger(engine);
     Flood(engine);
     return 0;
 }

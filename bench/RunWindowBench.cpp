@@ -3,6 +3,8 @@
 // short lines through the window against tclsh writing the same lines to a file (the target is
 // at most 2 times).
 
+#include "ConsoleHistory.h"
+#include "ConsoleLine.h"
 #include "LinePane.h"
 #include "MainForm.h"
 #include "RichEdit.h"
@@ -10,6 +12,7 @@
 #include "RunForm.h"
 #include "Startup.h"
 
+#include "settings/IniFile.h"
 #include "tslc/Tslc.h"
 
 #include <QApplication>
@@ -22,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -101,6 +105,58 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Milliseconds until done holds, processing the application's events meanwhile.
+double MsUntil(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// The console: Enter to the result shown, Tab over 5,000 command names to the candidates listed,
+// and reading a history of 100 commands from the settings file.
+void Console(const QString& settingsFile) {
+    TConsoleLine* line = RunForm->ConsoleLine;
+    std::vector<double> enter;
+    for (int round = 0; round < 50; ++round) {
+        line->SetCommand(QStringLiteral("set x %1").arg(round));
+        QTest::keyClick(line, Qt::Key_Return);
+        const QString result = QString::number(round);
+        enter.push_back(MsUntil([&] {
+            return !RunForm->IsRunning() &&
+                   RunForm->Memoout->Line(RunForm->Memoout->LineCount() - 1) == result;
+        }));
+    }
+    RunForm->Engine()->RunAndWait("for {set i 0} {$i < 5000} {incr i} {proc benchCommand$i {} {}}");
+    std::vector<double> completion;
+    for (int round = 0; round < 20; ++round) {
+        line->SetCommand(QStringLiteral("benchComm"));
+        const qsizetype before = RunForm->Memoout->LineCount();
+        QTest::keyClick(line, Qt::Key_Tab);
+        completion.push_back(MsUntil([&] { return RunForm->Memoout->LineCount() > before; }));
+    }
+    std::vector<double> load;
+    TConsoleHistory history;
+    for (int i = 0; i < TConsoleHistory::Limit; ++i)
+        history.Add(QStringLiteral("proc command%1 {} {\n    return %1\n}").arg(i));
+    TIniFile file(settingsFile);
+    history.Save(file);
+    for (int round = 0; round < 50; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        TConsoleHistory read;
+        read.Load(TIniFile(settingsFile));
+        load.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::printf("console: Enter to the result of set x:        %6.2f ms median (target under 5)\n",
+                Median(enter));
+    std::printf("console: Tab over 5,000 commands to the list: %6.2f ms median (target under 10)\n",
+                Median(completion));
+    std::printf("console: the history of 100 commands read:    %6.3f ms median (target under 1)\n",
+                Median(load));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -134,6 +190,7 @@ int main(int argc, char* argv[]) {
     std::printf("of which Tcl alone:   %8.1f ms (line-buffered stdout, output discarded)\n",
                 Median(tclAlone));
     std::printf("ratio:                %8.2f (target at most 2)\n", w / t);
+    Console(dir.filePath(QStringLiteral("bench.ini")));
     DestroyProgramWindows();
     return 0;
 }

@@ -12,6 +12,7 @@ void LinkRunWindowToEditor(TRunForm& run, TMainForm& editor) {
     QPointer<TMainForm> guarded(&editor);
     run.ScriptSource = [guarded] { return guarded ? guarded->Document().ScriptText() : QString(); };
     run.ScriptFileName = [guarded] { return guarded ? guarded->Document().FileName() : QString(); };
+    run.SetSettingsFile(editor.SettingsFile());
     run.SaveBeforeExit = [guarded] { SaveEditsBeforeExit(guarded.data()); };
     run.ShowScriptLine = [guarded](int line) {
         if (guarded)

@@ -30,9 +30,8 @@ public:
     void SetLimits(qsizetype maxLines, qsizetype maxBytes);
     qsizetype DroppedLines() const { return Store.DroppedLines(); }
 
-    // Brings the pane up to date at once: scroll bars, the last line in view, a repaint. While a
-    // script runs no events are processed, so the window calls this itself; adding lines calls
-    // it too, but at most every MinRepaintMs.
+    // Brings the pane up to date at once: scroll bars, the last line in view, a repaint. Adding
+    // lines calls it too, but at most every MinRepaintMs, so that a flood of output costs little.
     void ShowLatest();
     static constexpr int MinRepaintMs = 100;
 

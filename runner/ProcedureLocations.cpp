@@ -3,6 +3,7 @@
 #include "tslc/TclTk.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 using tslc::Tcl;
 
@@ -43,7 +44,11 @@ int TProcedureLocations::ProcCommand(ClientData data, Tcl_Interp* interp, int ob
     const int code = self->OriginalProc(self->OriginalData, interp, objc, objv);
     if (code == TCL_OK && objc == 4) {
         try {
-            self->Bodies[self->FullName(interp, objv[1])] = std::move(site);
+            const std::string name = self->FullName(interp, objv[1]);
+            const std::string file = site.File;
+            self->Bodies[name] = std::move(site);
+            if (self->OnDefined)
+                self->OnDefined(interp, name, file);
         } catch (...) { // out of memory: the place stays unknown
         }
     }

@@ -6,6 +6,7 @@
 
 #include "TclExtras.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,6 +17,9 @@ public:
 
     // Notes the definitions made by interp's proc command from now on.
     void Watch(Tcl_Interp* interp);
+    // Told of every definition: the procedure's full name and the file that defined it.
+    std::function<void(Tcl_Interp* interp, const std::string& name, const std::string& file)>
+        OnDefined;
     // The line of fileName where the body of the procedure starts, 0 when it was not defined
     // there. The name is as a trace gives it: qualified, or relative to a namespace.
     int BodyLine(std::string_view name, const std::string& fileName) const;

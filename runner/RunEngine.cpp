@@ -78,14 +78,71 @@ bool TRunEngine::Run(TRunRequest request) {
     // An evaluation inside a running one would pull the interpreter out from under it.
     if (Running)
         return false;
+    StartRun([this, request = std::move(request)] { return Session->Run(request); });
+    return true;
+}
+
+void TRunEngine::StartRun(std::function<TRunOutcome()> run) {
     Running = true;
     Link.ClearStop();
     Clock.start();
-    Thread.Post([this, request = std::move(request)] {
-        TScriptReport finished{TScriptReport::Finished};
-        finished.Outcome = Session->Run(request);
-        Link.Report(std::move(finished));
+    Thread.Post([this, run = std::move(run)] {
+        Link.Report(TScriptReport::OfOutcome(TScriptReport::Finished, run()));
     });
+}
+
+bool TRunEngine::AcceptsCommands() const {
+    return !Running || Paused || (Session->WaitsInEventLoop() && !Link.IsWaitingForTyped());
+}
+
+bool TRunEngine::EvaluateCommand(const std::string& command) {
+    if (Paused) {
+        Link.PostWhilePaused([this, command] {
+            TRunOutcome outcome = Session->Debugger().Evaluate(Session->Interp(), command);
+            Session->FlushOutput();
+            Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult, std::move(outcome)));
+        });
+        return true;
+    }
+    if (!Running) {
+        StartRun([this, command] { return Session->RunCommand(command); });
+        return true;
+    }
+    return Serve([this, command] {
+        Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult,
+                                             Session->EvaluateCommand(command)));
+    });
+}
+
+bool TRunEngine::QueryCandidates(TCompletionKind kind, const QString& prefix,
+                                 std::function<void(const QStringList& names)> done) {
+    const int id = NextRequestId++;
+    PendingCandidates[id] = std::move(done);
+    const bool served = Serve([this, id, kind, prefix] {
+        TScriptReport answer{TScriptReport::Candidates};
+        answer.Names = std::make_shared<const QStringList>(Session->Candidates(kind, prefix));
+        answer.RequestId = id;
+        Link.Report(std::move(answer));
+    });
+    if (!served)
+        PendingCandidates.erase(id);
+    return served;
+}
+
+// A job of the console: on the script's thread while no script runs, else from the script's
+// event loop while it waits there, or from the debugger's pause.
+bool TRunEngine::Serve(std::function<void()> job) {
+    if (Paused) {
+        Link.PostWhilePaused(std::move(job));
+        return true;
+    }
+    if (!Running) {
+        Thread.Post(std::move(job));
+        return true;
+    }
+    if (!AcceptsCommands())
+        return false;
+    Session->PostToEventLoop(std::move(job));
     return true;
 }
 
@@ -123,6 +180,29 @@ void TRunEngine::InterruptScript() {
         SignalChildProcesses(SIGKILL);
 }
 
+void TRunEngine::SetBreakpoints(const std::set<int>& lines) {
+    Session->Debugger().SetBreakpoints(lines);
+}
+
+void TRunEngine::SetBreakOnError(bool on) {
+    Session->Debugger().SetBreakOnError(on);
+}
+
+void TRunEngine::Resume(TDebugStep step) {
+    if (Paused)
+        Link.PostWhilePaused([this, step] { Session->Debugger().Resume(step); });
+}
+
+void TRunEngine::InspectFrame(int level) {
+    if (Paused)
+        Link.PostWhilePaused(
+            [this, level] { Session->Debugger().Inspect(Session->Interp(), level); });
+}
+
+TScriptOutline TRunEngine::Outline(const std::string& text) const {
+    return TScriptOutline(Session->Parser(), text);
+}
+
 bool TRunEngine::IsWaitingForInput() const {
     return Running && Link.IsWaitingForTyped();
 }
@@ -137,7 +217,11 @@ void TRunEngine::Type(const QString& text) {
 }
 
 void TRunEngine::TakeReports() {
-    for (TScriptReport& report : Link.TakeReports()) {
+    std::vector<TScriptReport> reports = Link.TakeReports();
+    // While reports come, they are taken in batches a little apart, not one by one.
+    if (!reports.empty())
+        QTimer::singleShot(ReportBatchMs, this, [this] { TakeReports(); });
+    for (TScriptReport& report : reports) {
         switch (report.Kind) {
         case TScriptReport::Output:
             if (OnOutput)
@@ -160,7 +244,34 @@ void TRunEngine::TakeReports() {
                 OnFailure(report.Bytes.toStdString());
             break;
         case TScriptReport::Finished:
-            Finish(report.Outcome);
+            Finish(*report.Outcome);
+            break;
+        case TScriptReport::CommandResult:
+            if (OnCommandResult)
+                OnCommandResult(*report.Outcome);
+            break;
+        case TScriptReport::Candidates:
+            if (auto found = PendingCandidates.find(report.RequestId);
+                found != PendingCandidates.end()) {
+                const auto done = std::move(found->second);
+                PendingCandidates.erase(found);
+                if (done)
+                    done(*report.Names);
+            }
+            break;
+        case TScriptReport::Paused:
+            Paused = true;
+            if (OnPaused && report.Pause)
+                OnPaused(*report.Pause);
+            break;
+        case TScriptReport::FrameVariables:
+            if (OnFrameVariables && report.Variables)
+                OnFrameVariables(*report.Variables);
+            break;
+        case TScriptReport::Resumed:
+            Paused = false;
+            if (OnResumed)
+                OnResumed();
             break;
         case TScriptReport::ExitRequested:
             ExitProgram();
@@ -170,6 +281,7 @@ void TRunEngine::TakeReports() {
 
 void TRunEngine::Finish(const TRunOutcome& outcome) {
     Running = false;
+    Paused = false;
     StopTicker.stop();
     LastElapsedMs = outcome.ElapsedMs;
     LastOutcome = outcome;

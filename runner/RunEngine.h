@@ -6,8 +6,11 @@
 // is written, serves the script's reads of standard input from typed text, and stops the script
 // wherever it is. Every member is for the window's thread.
 
+#include "ConsoleCompletion.h"
+#include "DebugState.h"
 #include "RunOutcome.h"
 #include "ScriptLink.h"
+#include "ScriptOutline.h"
 
 #include <QByteArrayView>
 #include <QElapsedTimer>
@@ -15,7 +18,9 @@
 #include <QTimer>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 class TScriptSession;
@@ -61,6 +66,30 @@ public:
     // child processes of the program. Nothing happens when no script runs.
     void Stop();
 
+    // The console. A command is evaluated at global level: at once while no script runs (the
+    // engine then runs until it ends, and serves Tk's windows it leaves), or from Tcl's event
+    // loop while a script waits there, as a Tk binding would run. False, and nothing happens,
+    // while a script computes or waits for typed input. OnCommandResult tells the outcome.
+    bool EvaluateCommand(const std::string& command);
+    // The names that complete a console word, asked under the same conditions; done gets them.
+    bool QueryCandidates(TCompletionKind kind, const QString& prefix,
+                         std::function<void(const QStringList& names)> done);
+    // A command can be taken now (see EvaluateCommand).
+    bool AcceptsCommands() const;
+
+    // The debugger. Breakpoints are document lines; they serve from the next run, and at once in
+    // a run that had some when it began.
+    void SetBreakpoints(const std::set<int>& lines);
+    void SetBreakOnError(bool on);
+    bool IsPaused() const { return Paused; }
+    // Goes on from a pause (also by steps); nothing happens while not paused.
+    void Resume(TDebugStep step);
+    // Asks for the variables of a paused frame (OnFrameVariables tells them); a console command
+    // while paused runs in the frame asked for last.
+    void InspectFrame(int level);
+    // Where commands start in a document, by Tcl's parser (lines where a breakpoint can stop).
+    TScriptOutline Outline(const std::string& text) const;
+
     bool IsRunning() const { return Running; }
     bool IsWaitingForInput() const;
     // Milliseconds since the running script started, or the length of the last run.
@@ -72,6 +101,9 @@ public:
     static constexpr const char* AlreadyRunningMessage = "a script is already running";
     // Stop asks child processes to end; those still there after this long are killed.
     static constexpr int ChildGraceMs = 50;
+    // While a script reports without pause (an output flood), the window takes its reports this
+    // often.
+    static constexpr int ReportBatchMs = 2;
 
     // Reported to whoever shows the run: a chunk of standard output or error (cutOff: the next
     // chunk carries on its line).
@@ -81,7 +113,13 @@ public:
     // the echo of what was typed (without line ends).
     std::function<void()> OnInputWanted;
     std::function<void(QByteArrayView utf8)> OnInputEcho;
+    // The end of a run, also of a console command's (FromConsole).
     std::function<void(const TRunOutcome& outcome)> OnFinished;
+    std::function<void(const TRunOutcome& outcome)> OnCommandResult;
+    // The debugger stopped the script, told the variables of a frame, let it go on.
+    std::function<void(const TDebugPause& pause)> OnPaused;
+    std::function<void(const TDebugFrameVariables& variables)> OnFrameVariables;
+    std::function<void()> OnResumed;
     // A component failed outside a run (opening the interpreter at Start).
     std::function<void(const std::string& message)> OnFailure;
     // Called by the script's exit before the program ends: the editor's unsaved work.
@@ -95,6 +133,8 @@ public:
 
 private:
     void TakeReports();
+    bool Serve(std::function<void()> job);
+    void StartRun(std::function<TRunOutcome()> run);
     void Finish(const TRunOutcome& outcome);
     void ExitProgram();
     void InterruptScript();
@@ -105,9 +145,12 @@ private:
     std::unique_ptr<TScriptSession> Session; // created and destroyed on the script's thread
     std::string TclLibrary;
     bool Running = false;
+    bool Paused = false;
     QElapsedTimer Clock;
     qint64 LastElapsedMs = 0;
     TRunOutcome LastOutcome;
+    int NextRequestId = 1;
+    std::map<int, std::function<void(const QStringList&)>> PendingCandidates;
     // While a stopped script has not ended: blocked calls are interrupted again, and child
     // processes that outlive their grace are killed.
     QTimer StopTicker;

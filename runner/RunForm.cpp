@@ -1,6 +1,9 @@
 #include "RunForm.h"
 
 #include "CommandGuard.h"
+#include "Console.h"
+#include "ConsoleLine.h"
+#include "DebugPanel.h"
 #include "ErrorBox.h"
 #include "LinePane.h"
 #include "ModalSeam.h"
@@ -9,16 +12,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QVBoxLayout>
 
 TRunForm* RunForm = nullptr;
 
@@ -52,24 +59,27 @@ TRunForm::~TRunForm() {
 
 void TRunForm::CreateLayout() {
     setWindowTitle(QStringLiteral("Run"));
-    resize(519, 407);
     setModal(true);
     QFont formFont(QStringLiteral("MS Sans Serif"));
     formFont.setPointSize(8);
     setFont(formFont);
+    CreatePanes();
+    CreateConsoleLine();
+    CreateButtons();
+    ArrangeControls();
+    // Room for the console under the output pane; the panes take what the window grows by.
+    resize(519, 407 + ConsoleHeight());
+}
 
+void TRunForm::CreatePanes() {
     GroupBox1 = new QGroupBox(QStringLiteral("Output Window"), this);
-    GroupBox1->setGeometry(0, 0, 505, 225);
     Memoout = new TLinePane(GroupBox1);
-    Memoout->setGeometry(8, 16, 489, 201);
     Memoout->setFrameShape(QFrame::Box);
     Memoout->setFont(PaneFont(false));
     Memoout->OnKeyPress = [this](QChar& key) { MemooutKeyPress(key); };
 
     GroupBox3 = new QGroupBox(QStringLiteral("Error Window"), this);
-    GroupBox3->setGeometry(0, 232, 505, 113);
     Memoerr = new TLinePane(GroupBox3);
-    Memoerr->setGeometry(8, 16, 489, 89);
     Memoerr->setFrameShape(QFrame::Box);
     Memoerr->setFont(PaneFont(true));
     QPalette errorPalette = Memoerr->palette();
@@ -82,21 +92,35 @@ void TRunForm::CreateLayout() {
     Memoerr->addAction(CopyErrorTrace);
     connect(CopyErrorTrace, &QAction::triggered, this,
             [this] { QApplication::clipboard()->setText(LastErrorTrace); });
+}
 
+void TRunForm::CreateConsoleLine() {
+    ConsoleLine = new TConsoleLine(GroupBox1);
+    ConsoleLine->setFont(PaneFont(false));
+    ConsoleLine->setToolTip(QStringLiteral("Tcl commands for the run's interpreter (F6)"));
+    ConsoleLine->setFixedHeight(ConsoleHeight());
+    ConsoleNote = new QLabel(GroupBox1);
+    ConsoleFocus = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(ConsoleFocus, &QShortcut::activated, this, [this] { ConsoleLine->setFocus(); });
+}
+
+// Three lines of a command in view: one line commands, and a little of longer ones.
+int TRunForm::ConsoleHeight() const {
+    return QFontMetrics(PaneFont(false)).lineSpacing() * 3 + 8;
+}
+
+void TRunForm::CreateButtons() {
     Button1 = new QPushButton(QStringLiteral("Run"), this);
-    Button1->setGeometry(8, 352, 75, 25);
     Button3 = new QPushButton(QStringLiteral("Save Result"), this);
-    Button3->setGeometry(224, 352, 75, 25);
     Button2 = new QPushButton(QStringLiteral("Close"), this);
-    Button2->setGeometry(432, 352, 75, 25);
     ButtonStop = new QPushButton(QStringLiteral("Stop"), this);
-    ButtonStop->setGeometry(116, 352, 75, 25);
     ButtonStop->setEnabled(false);
     ButtonStop->setToolTip(QStringLiteral("Stop the script (Ctrl+Break)"));
     LabelTime = new QLabel(this);
-    LabelTime->setGeometry(306, 352, 122, 25);
-    for (QPushButton* button : {Button1, Button2, Button3, ButtonStop})
+    for (QPushButton* button : {Button1, Button2, Button3, ButtonStop}) {
         button->setAutoDefault(false); // Enter belongs to the script, not to a button
+        button->setFixedSize(75, 25);
+    }
     connect(Button1, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button1Click));
     connect(Button2, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button2Click));
     connect(Button3, &QPushButton::clicked, this, Guarded(this, &TRunForm::Button3Click));
@@ -106,8 +130,41 @@ void TRunForm::CreateLayout() {
     connect(StopShortcut, &QShortcut::activated, this, Guarded(this, &TRunForm::ButtonStopClick));
     ElapsedTicker.setInterval(100);
     connect(&ElapsedTicker, &QTimer::timeout, this, [this] { ShowElapsed(); });
+}
 
-    setTabOrder(Memoout, Memoerr);
+// The output pane over the console, the error pane, then the buttons: Run, Stop, Save Result,
+// the time, Close.
+void TRunForm::ArrangeControls() {
+    auto* output = new QVBoxLayout(GroupBox1);
+    output->setContentsMargins(8, 4, 8, 4);
+    output->addWidget(Memoout, 1);
+    output->addWidget(ConsoleLine);
+    output->addWidget(ConsoleNote);
+    auto* errors = new QVBoxLayout(GroupBox3);
+    errors->setContentsMargins(8, 4, 8, 8);
+    errors->addWidget(Memoerr);
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(8, 0, 8, 0);
+    buttons->addWidget(Button1);
+    buttons->addSpacing(33);
+    buttons->addWidget(ButtonStop);
+    buttons->addSpacing(33);
+    buttons->addWidget(Button3);
+    buttons->addSpacing(7);
+    buttons->addWidget(LabelTime, 1);
+    buttons->addWidget(Button2);
+    Columns = new QHBoxLayout(this);
+    Columns->setContentsMargins(0, 0, 0, 0);
+    auto* window = new QVBoxLayout;
+    Columns->addLayout(window, 1);
+    window->setContentsMargins(0, 0, 14, 30);
+    window->setSpacing(7);
+    window->addWidget(GroupBox1, 2);
+    window->addWidget(GroupBox3, 1);
+    window->addLayout(buttons);
+
+    setTabOrder(Memoout, ConsoleLine);
+    setTabOrder(ConsoleLine, Memoerr);
     setTabOrder(Memoerr, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Button3);
@@ -134,6 +191,56 @@ void TRunForm::CreateEngine() {
     };
     RunEngine->OnFinished = [this](const TRunOutcome& outcome) { RunFinished(outcome); };
     RunEngine->OnFailure = [this](const std::string& message) { ShowFailure(message); };
+    ConsolePart = new TConsole(*ConsoleLine, *ConsoleNote, *Memoout, *Memoerr, *RunEngine, this);
+    ConsolePart->OnErrorTrace = [this](const QString& trace) {
+        LastErrorTrace = trace;
+        CopyErrorTrace->setEnabled(!trace.isEmpty());
+    };
+    ConsolePart->OnEvaluating = [this] { ButtonStop->setEnabled(RunEngine->IsRunning()); };
+    CreateDebugPanel();
+}
+
+// Beside the panes, shown once a run has breakpoints or pauses.
+void TRunForm::CreateDebugPanel() {
+    DebugPanel = new TDebugPanel(*RunEngine, this);
+    DebugPanel->hide();
+    Columns->addWidget(DebugPanel, 1);
+    DebugPanel->OnPausedAt = [this](int line) {
+        if (line > 0) {
+            LabelTime->setText(QStringLiteral("Paused at line %1").arg(line));
+            ShowDebugPanel();
+        } else {
+            ShowElapsed();
+        }
+        if (ShowPausedLine)
+            ShowPausedLine(line);
+    };
+    DebugPanel->OnShowLine = [this](int line) {
+        if (ShowPausedLine)
+            ShowPausedLine(line);
+    };
+    DebugPanel->OnBreakpointsChanged = [this](const std::set<int>& lines) {
+        if (BreakpointsChanged)
+            BreakpointsChanged(lines);
+    };
+    DebugPanel->OnWholeValue = [this](const QString& name, const QString& value) {
+        Modal().MessageBox(this, QMessageBox::Information, name, value, QMessageBox::Ok);
+    };
+}
+
+void TRunForm::ShowDebugPanel() {
+    if (DebugPanel->isVisible())
+        return;
+    DebugPanel->show();
+    resize(width() + 440, std::max(height(), 560));
+}
+
+void TRunForm::SetBreakpoints(const std::set<int>& lines) {
+    DebugPanel->SetBreakpoints(lines);
+}
+
+void TRunForm::SetSettingsFile(const QString& fileName) {
+    ConsolePart->SetSettingsFile(fileName);
 }
 
 void TRunForm::FormCreate() {
@@ -158,12 +265,20 @@ void TRunForm::RunScript() {
     TRunRequest request;
     request.Script = (ScriptSource ? ScriptSource() : QString()).toStdString();
     request.FileName = (ScriptFileName ? ScriptFileName() : QString()).toStdString();
+    DebugPanel->BeginRun(QString::fromStdString(request.Script).remove(u'\r'));
+    if (!DebugPanel->Breakpoints().empty() || DebugPanel->BreakOnError->isChecked())
+        ShowDebugPanel();
     if (RunEngine->Run(std::move(request)))
         ShowRunState(true);
 }
 
 void TRunForm::RunFinished(const TRunOutcome& outcome) {
     FlushPanes();
+    // A console command showed its own outcome; what ends now is the time it held the engine.
+    if (outcome.FromConsole) {
+        ShowRunState(false);
+        return;
+    }
     if (outcome.Failure.empty())
         ShowOutcome(outcome);
     else
@@ -205,6 +320,8 @@ void TRunForm::ShowRunState(bool running) {
 }
 
 void TRunForm::ShowElapsed() {
+    if (RunEngine->IsPaused())
+        return; // the label says where
     LabelTime->setText(RunTimeText(true, false, RunEngine->ElapsedMs()));
     ShowDroppedLines();
 }

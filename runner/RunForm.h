@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 class QAction;
@@ -17,6 +18,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QShortcut;
+class QHBoxLayout;
+class TConsole;
+class TDebugPanel;
+class TConsoleLine;
 class TLinePane;
 class TRunEngine;
 struct TRunOutcome;
@@ -40,6 +45,8 @@ public:
     // True while a script's read of standard input waits for a key.
     bool IsWaitingForInput() const;
     TRunEngine* Engine() const { return RunEngine.get(); }
+    // The settings file that keeps the console's history.
+    void SetSettingsFile(const QString& fileName);
 
     // Set by whoever shows the window: the script text a run evaluates and the document's file
     // name (absolute, empty when it has none), the editor's unsaved work before a script's exit
@@ -48,6 +55,11 @@ public:
     std::function<QString()> ScriptFileName;
     std::function<void()> SaveBeforeExit;
     std::function<void(int line)> ShowScriptLine;
+    // The debugger: the editor's breakpoints come in with SetBreakpoints and go out when changed
+    // here; the line a script is paused at (0 when it goes on) is shown in the editor.
+    std::function<void(const std::set<int>& lines)> BreakpointsChanged;
+    std::function<void(int line)> ShowPausedLine;
+    void SetBreakpoints(const std::set<int>& lines);
 
     // The window's parts, under the names of its form.
     QGroupBox* GroupBox1 = nullptr;
@@ -58,8 +70,13 @@ public:
     QPushButton* Button3 = nullptr; // Save Result
     QPushButton* Button2 = nullptr; // Close
     QPushButton* ButtonStop = nullptr;
-    QLabel* LabelTime = nullptr;       // running and for how long; how long the last run took
-    QShortcut* StopShortcut = nullptr; // Ctrl+Break
+    QLabel* LabelTime = nullptr;         // running and for how long; how long the last run took
+    QShortcut* StopShortcut = nullptr;   // Ctrl+Break
+    TConsoleLine* ConsoleLine = nullptr; // under the output pane
+    QLabel* ConsoleNote = nullptr;       // why a command is not taken
+    QShortcut* ConsoleFocus = nullptr;   // F6
+    TConsole* ConsolePart = nullptr;
+    TDebugPanel* DebugPanel = nullptr;
     QAction* CopyErrorTrace = nullptr; // in the error pane's context menu
     // The run's components, owned by the engine.
     tslc::TTcl* Tcl1 = nullptr;
@@ -93,6 +110,13 @@ protected:
 
 private:
     void CreateLayout();
+    void CreatePanes();
+    void CreateConsoleLine();
+    void CreateButtons();
+    void ArrangeControls();
+    int ConsoleHeight() const;
+    void CreateDebugPanel();
+    void ShowDebugPanel();
     void CreateEngine();
     void FormCreate();
     void InputWanted();
@@ -112,6 +136,7 @@ private:
     QString LastErrorTrace;
     qsizetype ErrorReportStart = -1; // the error pane's first line of the error report
     QTimer ElapsedTicker;
+    QHBoxLayout* Columns = nullptr; // the panes and the buttons, then the debugger
 };
 
 // The program-wide Run window, created at start-up after the Options dialog.

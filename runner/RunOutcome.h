@@ -18,5 +18,6 @@ struct TRunOutcome {
     std::string ErrorInfo; // Tcl's whole trace of an error, as tclsh prints it
     int ErrorLine = 0;     // the innermost document line of the error (from 1), 0 if unknown
     long long ElapsedMs = 0;
-    std::string Failure; // a component's failure: the run did not take place as a script's run
+    std::string Failure;      // a component's failure: the run did not take place as a script's run
+    bool FromConsole = false; // the run of a console command, not of the editor's text
 };

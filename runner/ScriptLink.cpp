@@ -1,7 +1,7 @@
 #include "ScriptLink.h"
 
 void TScriptLink::Report(TScriptReport report) {
-    bool first = false;
+    bool wake = false;
     {
         std::unique_lock<std::mutex> guard(Lock);
         const bool output =
@@ -9,20 +9,25 @@ void TScriptLink::Report(TScriptReport report) {
         if (output)
             Changed.wait(guard, [this] { return WaitingBytes < MaxWaitingBytes || Stopping; });
         WaitingBytes += report.Bytes.size();
-        first = Reports.empty();
         Reports.push_back(std::move(report));
+        wake = !Awake;
+        Awake = true;
     }
-    // One wake-up for a whole batch: the window takes everything that waits at once.
-    if (first && ReportsWaiting)
+    // One wake-up for a whole batch: the window takes everything that waits at once, and
+    // keeps taking while reports come (see TakeReports), without a wake-up for each.
+    if (wake && ReportsWaiting)
         ReportsWaiting();
 }
 
-std::deque<TScriptReport> TScriptLink::TakeReports() {
-    std::deque<TScriptReport> taken;
+std::vector<TScriptReport> TScriptLink::TakeReports() {
+    std::vector<TScriptReport> taken;
     {
         std::lock_guard<std::mutex> guard(Lock);
         taken.swap(Reports);
         WaitingBytes = 0;
+        // Nothing came since the last take: the next report wakes the window again.
+        if (taken.empty())
+            Awake = false;
     }
     Changed.notify_all();
     return taken;
@@ -71,6 +76,7 @@ void TScriptLink::UnlessStopped(const std::function<void()>& action) {
 void TScriptLink::ClearStop() {
     std::lock_guard<std::mutex> guard(Lock);
     Stopping = false;
+    PausedJobs.clear(); // what was asked of the last run's pause is no business of the next
 }
 
 void TScriptLink::Quit() {
@@ -97,4 +103,28 @@ void TScriptLink::ApproveExit() {
         ExitApproved = true;
     }
     Changed.notify_all();
+}
+
+void TScriptLink::PostWhilePaused(std::function<void()> job) {
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        PausedJobs.push_back(std::move(job));
+    }
+    Changed.notify_all();
+}
+
+void TScriptLink::ServePause(const std::function<bool()>& resumed) {
+    while (!resumed()) {
+        std::function<void()> job;
+        {
+            std::unique_lock<std::mutex> guard(Lock);
+            Changed.wait(guard,
+                         [this] { return !PausedJobs.empty() || Stopping || QuitRequested; });
+            if (PausedJobs.empty())
+                return;
+            job = std::move(PausedJobs.front());
+            PausedJobs.pop_front();
+        }
+        job();
+    }
 }

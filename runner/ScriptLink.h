@@ -4,27 +4,55 @@
 // typed for the script's reads, and the requests to stop or to give up waiting. Every member is
 // safe to call from either thread unless it says otherwise.
 
+#include "DebugState.h"
 #include "RunOutcome.h"
 #include "TypedInput.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 struct TScriptReport {
-    enum TKind { Output, ErrorOutput, InputWanted, InputEcho, Failure, Finished, ExitRequested };
+    enum TKind {
+        Output,
+        ErrorOutput,
+        InputWanted,
+        InputEcho,
+        Failure,
+        Finished,
+        ExitRequested,
+        CommandResult,  // a console command's outcome
+        Candidates,     // names that complete a console word
+        Paused,         // the debugger stopped the script
+        FrameVariables, // the variables of a paused script's frame
+        Resumed,        // a paused script goes on
+    };
     TScriptReport(TKind kind = Output, QByteArray bytes = {}, bool cutOff = false)
         : Kind(kind)
         , Bytes(std::move(bytes))
         , CutOff(cutOff) {}
     TKind Kind;
-    QByteArray Bytes;    // output, echo, or a failure's message
-    bool CutOff;         // an output chunk that the next one carries on
-    TRunOutcome Outcome; // Finished
+    QByteArray Bytes; // output, echo, or a failure's message
+    bool CutOff;      // an output chunk that the next one carries on
+    // What the rarer reports carry, apart: output is the bulk of reports and stays light.
+    std::shared_ptr<const TRunOutcome> Outcome;            // Finished, CommandResult
+    std::shared_ptr<const QStringList> Names;              // Candidates
+    int RequestId = 0;                                     // Candidates
+    std::shared_ptr<const TDebugPause> Pause;              // Paused
+    std::shared_ptr<const TDebugFrameVariables> Variables; // FrameVariables
+
+    static TScriptReport OfOutcome(TKind kind, TRunOutcome outcome) {
+        TScriptReport report(kind);
+        report.Outcome = std::make_shared<const TRunOutcome>(std::move(outcome));
+        return report;
+    }
 };
 
 class TScriptLink {
@@ -40,7 +68,7 @@ public:
     // takes some or the run is stopped.
     void Report(TScriptReport report);
     // Window thread.
-    std::deque<TScriptReport> TakeReports();
+    std::vector<TScriptReport> TakeReports();
 
     // Window thread: text typed for the script's reads.
     void Type(const QByteArray& utf8);
@@ -61,6 +89,12 @@ public:
     void Quit();
     bool Quitting() const;
 
+    // Window thread: a job for the script's thread while the debugger holds it.
+    void PostWhilePaused(std::function<void()> job);
+    // Script thread: serves the jobs posted while paused until resumed holds, a stop is
+    // requested or the application quits.
+    void ServePause(const std::function<bool()>& resumed);
+
     // The script called exit: its thread waits until the window's thread has had the editor's
     // work saved, then ends the program.
     void WaitForExitApproval();
@@ -70,11 +104,13 @@ private:
     mutable std::mutex Lock;
     std::mutex StopLock;
     std::condition_variable Changed;
-    std::deque<TScriptReport> Reports;
+    std::vector<TScriptReport> Reports;
+    bool Awake = false; // the window has been woken and takes again until a take finds none
     qsizetype WaitingBytes = 0;
     TTypedInput Typed;
     std::atomic<bool> WaitingForTyped = false;
     std::atomic<bool> Stopping = false;
     bool QuitRequested = false;
+    std::deque<std::function<void()>> PausedJobs;
     bool ExitApproved = false;
 };

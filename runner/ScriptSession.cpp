@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 
 using namespace tslc;
@@ -45,6 +46,34 @@ struct TStdinReadableEvent {
     TScriptSession* Session;
 };
 
+struct TJobEvent {
+    Tcl_Event Header;
+    TScriptSession* Session;
+    std::function<void()>* Job;
+};
+
+// The names a console word may complete to, worked out by the interpreter itself: commands
+// (and namespaces, ending in ::), variables of a scope, files of the working folder.
+constexpr const char* CommandCandidates = R"({p level} {
+    set names [info commands $p*]
+    set parent [namespace qualifiers $p]
+    if {$parent eq {}} {set parent ::}
+    foreach child [namespace children $parent] {
+        if {![string match ::* $p]} {set child [string range $child 2 end]}
+        if {[string match $p* $child]} {lappend names ${child}::}
+    }
+    lsort -unique $names
+})";
+constexpr const char* VariableCandidates =
+    R"({p level} {lsort -unique [uplevel #$level [list info vars $p*]]})";
+constexpr const char* FileCandidates = R"({p level} {
+    set names {}
+    foreach name [glob -nocomplain -- [string map {\\ \\\\ * \\* ? \\? [ \\[ ] \\]} $p]*] {
+        lappend names [expr {[file isdirectory $name] ? "$name/" : $name}]
+    }
+    lsort $names
+})";
+
 } // namespace
 
 TScriptSession::TScriptSession(TScriptLink& link)
@@ -59,13 +88,25 @@ TScriptSession::TScriptSession(TScriptLink& link)
     DocumentFiles = std::make_unique<TDocumentFileSystem>(Extras);
     Procedures = std::make_unique<TProcedureLocations>(Extras);
     Tk = std::make_unique<TTkSupport>(Extras);
+    ParserProcs = {Extras.ParseCommand, Extras.FreeParse};
+    Debug = std::make_unique<TDebugger>(Link, Extras, ParserProcs);
+    Procedures->OnDefined = [this](Tcl_Interp* interp, const std::string& name,
+                                   const std::string& file) {
+        Debug->ProcedureDefined(interp, name, file);
+    };
+    Tcl.CreateEventSource(EventWaitSetup, EventWaitCheck, this);
 }
 
 TScriptSession::~TScriptSession() {
+    if (Tcl_Interp* interp = Tcl1->Interp())
+        Tk->FinishIdleWork(interp);
     // The interpreter and the channels go first: deleting them may still write output.
     Components.reset();
-    if (TclLoaded() && Tcl.DeleteEvents)
+    if (TclLoaded() && Tcl.DeleteEvents) {
         Tcl.DeleteEvents(IsStdinEventOf, this);
+        Tcl.DeleteEvents(IsJobEventOf, this);
+        Tcl.DeleteEventSource(EventWaitSetup, EventWaitCheck, this);
+    }
 }
 
 void TScriptSession::CreateComponents() {
@@ -164,35 +205,28 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
     clock.start();
     TRunOutcome outcome;
     try {
-        Tcl1->SetActive(true);
-        RunInterp = Tcl1->Interp();
-        ReportMissingLibraryOnce();
-        for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
-            Reopen(channel);
-        Tcl_Interp* interp = Tcl1->Interp();
-        // A Stop that came as the last run ended must not fail this one; one that comes from
-        // now on must.
-        Link.UnlessStopped([&] { ClearCancellation(interp); });
-        PrepareRun(interp, request);
-        StartStopChecks(interp);
-        struct TStopChecks {
-            TScriptSession* Session;
-            Tcl_Interp* Interp;
-            ~TStopChecks() { Session->EndStopChecks(Interp); }
-        } stopChecks{this, interp};
-        outcome.Succeeded = Evaluate(request);
-        outcome.Result = Tcl1->ResultText();
-        if (!outcome.Succeeded)
-            outcome.ErrorInfo = ErrorTrace(interp);
-        ServeTk(interp, outcome.Succeeded);
-        ClearCancellation(interp);
-        Conclude(outcome, request);
+        if (Tcl_Interp* interp = BeginRun()) {
+            PrepareRun(interp, request);
+            TStopChecks stopChecks(*this, interp);
+            // With breakpoints, the text evaluated carries the debugger's calls (on the lines
+            // they belong to, so that every line number stays the document's).
+            const std::string text =
+                Debug->Prepare(interp, request.FileName, WithoutCarriageReturns(request.Script));
+            outcome.Succeeded = Evaluate(request, text);
+            outcome.Result = Tcl1->ResultText();
+            if (!outcome.Succeeded) {
+                outcome.ErrorInfo = ErrorOption(interp, "-errorinfo");
+                outcome.ErrorLine = ErrorLine(outcome.ErrorInfo, request.FileName, text);
+                Debug->TopLevelError(interp, outcome.ErrorLine, outcome.Result);
+            }
+            ServeTk(interp, outcome.Succeeded);
+            ClearCancellation(interp);
+            Debug->Finish(interp);
+        }
     } catch (const std::exception& e) {
         outcome.Failure = e.what();
     }
-    FlushScriptChannels();
-    DeliverChildOutput();
-    outcome.Stopped = Link.StopRequested();
+    EndRun(outcome, clock);
     // A read or a command that failed because of the stop may have set its own message; a Tk
     // script stopped in its event loop had succeeded so far.
     if (outcome.Stopped) {
@@ -201,8 +235,108 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
         outcome.ErrorLine = 0;
         outcome.ErrorInfo.clear();
     }
-    outcome.ElapsedMs = clock.elapsed();
     return outcome;
+}
+
+// Opens what a run needs. Null when a Stop came before the run began: one may come before the
+// interpreter is known to the window.
+Tcl_Interp* TScriptSession::BeginRun() {
+    Tcl1->SetActive(true);
+    RunInterp = Tcl1->Interp();
+    ReportMissingLibraryOnce();
+    ReopenChannels();
+    Tcl_Interp* interp = Tcl1->Interp();
+    bool begun = false;
+    // A Stop that came as the last run ended must not fail this one; one that comes from now
+    // on must.
+    Link.UnlessStopped([&] {
+        ClearCancellation(interp);
+        begun = true;
+    });
+    return begun ? interp : nullptr;
+}
+
+void TScriptSession::EndRun(TRunOutcome& outcome, const QElapsedTimer& clock) {
+    FlushScriptChannels();
+    DeliverChildOutput();
+    outcome.Stopped = Link.StopRequested();
+    outcome.ElapsedMs = clock.elapsed();
+}
+
+TRunOutcome TScriptSession::RunCommand(const std::string& command) {
+    QElapsedTimer clock;
+    clock.start();
+    TRunOutcome outcome;
+    outcome.FromConsole = true;
+    try {
+        if (Tcl_Interp* interp = BeginRun()) {
+            TStopChecks stopChecks(*this, interp);
+            TRunOutcome result = EvaluateCommand(command);
+            outcome.Succeeded = result.Succeeded;
+            Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult, std::move(result)));
+            ServeTk(interp, outcome.Succeeded);
+            ClearCancellation(interp);
+        } else {
+            Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult, StoppedCommand()));
+        }
+    } catch (const std::exception& e) {
+        outcome.Failure = e.what();
+    }
+    EndRun(outcome, clock);
+    return outcome;
+}
+
+TRunOutcome TScriptSession::EvaluateCommand(const std::string& command) {
+    TRunOutcome outcome;
+    outcome.FromConsole = true;
+    Tcl_Interp* interp = Tcl1->Interp();
+    outcome.Succeeded = Extras.EvalEx(interp, command.c_str(), static_cast<int>(command.size()),
+                                      TCL_EVAL_GLOBAL) != TCL_ERROR;
+    outcome.Result = Tcl.GetStringResult(interp);
+    if (!outcome.Succeeded)
+        outcome.ErrorInfo = ErrorOption(interp, "-errorinfo");
+    FlushScriptChannels();
+    DeliverChildOutput();
+    return Link.StopRequested() ? StoppedCommand() : outcome;
+}
+
+TRunOutcome TScriptSession::StoppedCommand() {
+    TRunOutcome outcome;
+    outcome.FromConsole = true;
+    outcome.Stopped = true;
+    outcome.Result = RunStoppedMessage;
+    return outcome;
+}
+
+QStringList TScriptSession::Candidates(TCompletionKind kind, const QString& prefix) {
+    // Variables come from the scope a command would run in: the paused frame chosen, or the
+    // global one.
+    const int level = Debug->IsPaused() ? Debug->SelectedFrame() : 0;
+    const char* lambda = kind == TCompletionKind::Command    ? CommandCandidates
+                         : kind == TCompletionKind::Variable ? VariableCandidates
+                         : kind == TCompletionKind::File     ? FileCandidates
+                                                             : nullptr;
+    Tcl_Interp* interp = Tcl1->Interp();
+    if (!lambda || !interp)
+        return {};
+    TObjRef apply = NewString("apply");
+    TObjRef function = NewString(lambda);
+    TObjRef word = NewString(prefix.toStdString());
+    TObjRef scope = NewString(std::to_string(level));
+    Tcl_Obj* words[] = {apply.get(), function.get(), word.get(), scope.get()};
+    QStringList names;
+    // Not at the global level: from there, a paused frame's level could not be reached.
+    if (Extras.EvalObjv(interp, 4, words, 0) == TCL_OK) {
+        int count = 0;
+        const char** elements = nullptr;
+        if (Tcl.SplitList(nullptr, Tcl.GetStringResult(interp), &count, &elements) == TCL_OK) {
+            for (int i = 0; i < count; ++i)
+                names.append(QString::fromUtf8(elements[i]));
+            Tcl.Free(reinterpret_cast<char*>(elements));
+        }
+    }
+    Tcl.ResetResult(interp);
+    return names;
 }
 
 void TScriptSession::ReportMissingLibraryOnce() {
@@ -229,10 +363,10 @@ void TScriptSession::PrepareRun(Tcl_Interp* interp, const TRunRequest& request) 
     Extras.FSChdir(path.get());
 }
 
-bool TScriptSession::Evaluate(const TRunRequest& request) {
+bool TScriptSession::Evaluate(const TRunRequest& request, const std::string& evaluated) {
     if (request.FileName.empty())
-        return Tcl1->Eval(request.Script);
-    DocumentFiles->Serve(request.FileName, request.Script);
+        return Tcl1->Eval(evaluated);
+    DocumentFiles->Serve(request.FileName, evaluated);
     const bool succeeded = Tcl1->EvalFile(request.FileName);
     DocumentFiles->Withdraw();
     return succeeded;
@@ -248,47 +382,28 @@ void TScriptSession::ServeTk(Tcl_Interp* interp, bool succeeded) {
     Tk->PrepareForNextLoad(interp);
 }
 
-void TScriptSession::Conclude(TRunOutcome& outcome, const TRunRequest& request) {
-    if (outcome.Succeeded)
-        return;
-    const std::string text = WithoutCarriageReturns(request.Script);
-    TErrorDocument document{request.FileName, text, [&](std::string_view name) {
-                                return Procedures->BodyLine(name, request.FileName);
+int TScriptSession::ErrorLine(const std::string& errorInfo, const std::string& fileName,
+                              const std::string& text) const {
+    TErrorDocument document{fileName, text, [&](std::string_view name) {
+                                return Procedures->BodyLine(name, fileName);
                             }};
-    document.OutermostLine = ErrorOption(Tcl1->Interp(), "-errorline");
-    outcome.ErrorLine = InnermostDocumentLine(outcome.ErrorInfo, document);
+    document.OutermostLine =
+        std::max(0, std::atoi(ErrorOption(Tcl1->Interp(), "-errorline").c_str()));
+    return InnermostDocumentLine(errorInfo, document);
 }
 
 // Tcl forgets a cancellation once the evaluation it unwound returns to the top level. One that
 // came while no script ran (Stop as a run ended, or in Tk's event loop) would fail every later
-// evaluation: a command substitution that Tcl unwinds back to the top level clears it.
+// evaluation: a command substitution that Tcl unwinds back to the top level clears it. Tcl marks
+// a cancellation from another thread for its next check of pending events: one still pending
+// would cancel the next evaluation later, so pending ones are taken first.
 void TScriptSession::ClearCancellation(Tcl_Interp* interp) {
+    if (Extras.AsyncReady())
+        Extras.AsyncInvoke(interp, TCL_OK);
     if (Extras.Canceled(interp, TCL_CANCEL_UNWIND) == TCL_OK)
         return;
     Extras.EvalEx(interp, "list [list]", -1, TCL_EVAL_GLOBAL);
     Tcl.ResetResult(interp);
-}
-
-std::string TScriptSession::ErrorTrace(Tcl_Interp* interp) const {
-    TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
-    TObjRef key = NewString("-errorinfo");
-    Tcl_Obj* value = nullptr;
-    if (Tcl.DictObjGet(nullptr, options.get(), key.get(), &value) != TCL_OK)
-        return {};
-    return StringOf(value);
-}
-
-int TScriptSession::ErrorOption(Tcl_Interp* interp, const char* key) const {
-    if (!interp)
-        return 0;
-    TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
-    TObjRef keyObj = NewString(key);
-    Tcl_Obj* value = nullptr;
-    int number = 0;
-    if (Tcl.DictObjGet(nullptr, options.get(), keyObj.get(), &value) != TCL_OK || !value ||
-        Tcl.GetIntFromObj(nullptr, value, &number) != TCL_OK)
-        return 0;
-    return std::max(number, 0);
 }
 
 // --- stop checks ------------------------------------------------------------------------------
@@ -296,6 +411,16 @@ int TScriptSession::ErrorOption(Tcl_Interp* interp, const char* key) const {
 // Tcl notices a cancelled evaluation between commands, but a long "after" sleeps in slices of
 // half a second. A time limit that is never reached shortens the slices: each time it comes, it
 // is moved on by one interval.
+TScriptSession::TStopChecks::TStopChecks(TScriptSession& session, Tcl_Interp* interp)
+    : Session(session)
+    , Interp(interp) {
+    Session.StartStopChecks(Interp);
+}
+
+TScriptSession::TStopChecks::~TStopChecks() {
+    Session.EndStopChecks(Interp);
+}
+
 void TScriptSession::StartStopChecks(Tcl_Interp* interp) {
     Tcl.LimitAddHandler(interp, TCL_LIMIT_TIME, StopCheckProc, this, nullptr);
     StopCheckProc(this, interp);
@@ -410,4 +535,48 @@ void TScriptSession::FlushScriptChannels() {
     for (TTclChannel* channel : {TclChannel1, TclChannel2})
         if (Tcl_Channel handle = channel->Channel())
             Tcl.Flush(handle);
+}
+
+void TScriptSession::ReopenChannels() {
+    for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
+        Reopen(channel);
+}
+
+// --- the console's way into a running script -------------------------------------------------
+
+// Tcl asks its event sources to get ready just before its event loop waits, and to look for
+// their events just after: in between, the thread waits in the event loop.
+void TScriptSession::EventWaitSetup(ClientData session, int) {
+    static_cast<TScriptSession*>(session)->InEventWait = true;
+}
+
+void TScriptSession::EventWaitCheck(ClientData session, int) {
+    static_cast<TScriptSession*>(session)->InEventWait = false;
+}
+
+void TScriptSession::PostToEventLoop(std::function<void()> job) {
+    auto* event = reinterpret_cast<TJobEvent*>(Tcl.Alloc(sizeof(TJobEvent)));
+    event->Header.proc = JobEventProc;
+    event->Header.nextPtr = nullptr;
+    event->Session = this;
+    event->Job = new std::function<void()>(std::move(job));
+    Extras.ThreadQueueEvent(ThreadId, &event->Header, TCL_QUEUE_TAIL);
+    Extras.ThreadAlert(ThreadId);
+}
+
+// Runs where Tk's bindings run: not from "update idletasks", which serves idle handlers only.
+int TScriptSession::JobEventProc(Tcl_Event* event, int flags) {
+    if (!(flags & TCL_WINDOW_EVENTS))
+        return 0;
+    std::unique_ptr<std::function<void()>> job(reinterpret_cast<TJobEvent*>(event)->Job);
+    (*job)();
+    return 1;
+}
+
+int TScriptSession::IsJobEventOf(Tcl_Event* event, void* session) {
+    auto* job = reinterpret_cast<TJobEvent*>(event);
+    if (event->proc != JobEventProc || job->Session != session)
+        return 0;
+    delete job->Job;
+    return 1;
 }

@@ -4,6 +4,8 @@
 // tclsh and wish evaluate them, and everything a run shows goes to the window through the link.
 // Every member runs on the script's thread unless it says otherwise.
 
+#include "ConsoleCompletion.h"
+#include "Debugger.h"
 #include "DocumentFileSystem.h"
 #include "ProcedureLocations.h"
 #include "RunOutcome.h"
@@ -11,6 +13,8 @@
 #include "TkSupport.h"
 
 #include <QByteArrayView>
+#include <QElapsedTimer>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -40,7 +44,29 @@ public:
     void Start(const std::string& tclLibrary);
     // Evaluates a script; output and reads of standard input go through the link meanwhile.
     TRunOutcome Run(const TRunRequest& request);
+    // A console command while no script runs: evaluated at global level, its outcome reported
+    // as a command result; Tk windows it leaves are served as after a run. Answers the run's end.
+    TRunOutcome RunCommand(const std::string& command);
+    // A console command evaluated now at global level (also from a running script's event loop).
+    TRunOutcome EvaluateCommand(const std::string& command);
+    // The names that complete prefix as kind says, sorted.
+    QStringList Candidates(TCompletionKind kind, const QString& prefix);
 
+    // The debugger (its setters may be used from any thread, the rest while paused) and Tcl's
+    // parser (any thread).
+    TDebugger& Debugger() { return *Debug; }
+    const TTclParser& Parser() const { return ParserProcs; }
+
+    // Any thread: true while the script's thread waits in Tcl's event loop (vwait, update, Tk's
+    // windows), where a job posted with PostToEventLoop runs as a Tk binding would.
+    bool WaitsInEventLoop() const { return InEventWait; }
+    void PostToEventLoop(std::function<void()> job);
+
+    // What the script wrote, handed on now (after a command evaluated while paused).
+    void FlushOutput() {
+        FlushScriptChannels();
+        DeliverChildOutput();
+    }
     // Any thread: the interpreter, for Tcl_CancelEval; null before Start.
     Tcl_Interp* Interp() const { return RunInterp; }
     // Any thread: text was typed; a script's fileevent on standard input hears of a whole line.
@@ -59,16 +85,28 @@ public:
     tslc::TTclChannel* TclChannel3 = nullptr; // stdin
 
 private:
+    // The stop checks of a run, as long as it lasts.
+    struct TStopChecks {
+        TStopChecks(TScriptSession& session, Tcl_Interp* interp);
+        ~TStopChecks();
+        TStopChecks(const TStopChecks&) = delete;
+        TStopChecks& operator=(const TStopChecks&) = delete;
+        TScriptSession& Session;
+        Tcl_Interp* Interp;
+    };
+
     void CreateComponents();
+    Tcl_Interp* BeginRun();
+    void EndRun(TRunOutcome& outcome, const QElapsedTimer& clock);
+    static TRunOutcome StoppedCommand();
     void InstallExitHandler();
     void ReportMissingLibraryOnce();
     void PrepareRun(Tcl_Interp* interp, const TRunRequest& request);
-    bool Evaluate(const TRunRequest& request);
+    bool Evaluate(const TRunRequest& request, const std::string& evaluated);
     void ServeTk(Tcl_Interp* interp, bool succeeded);
-    void Conclude(TRunOutcome& outcome, const TRunRequest& request);
+    int ErrorLine(const std::string& errorInfo, const std::string& fileName,
+                  const std::string& text) const;
     void ClearCancellation(Tcl_Interp* interp);
-    std::string ErrorTrace(Tcl_Interp* interp) const;
-    int ErrorOption(Tcl_Interp* interp, const char* key) const;
 
     void ReportOutput(tslc::TTclChannel& channel, const char* buf, int toWrite);
     bool FillsBuffer(const tslc::TTclChannel& channel, int toWrite) const;
@@ -78,6 +116,11 @@ private:
     static int StdinReadableEventProc(Tcl_Event* event, int flags);
     static int IsStdinEventOf(Tcl_Event* event, void* session);
     void FlushScriptChannels();
+    void ReopenChannels();
+    static void EventWaitSetup(ClientData session, int flags);
+    static void EventWaitCheck(ClientData session, int flags);
+    static int JobEventProc(Tcl_Event* event, int flags);
+    static int IsJobEventOf(Tcl_Event* event, void* session);
     void StartStopChecks(Tcl_Interp* interp);
     void EndStopChecks(Tcl_Interp* interp);
     static void StopCheckProc(void* session, Tcl_Interp* interp);
@@ -89,6 +132,8 @@ private:
     std::unique_ptr<TDocumentFileSystem> DocumentFiles;
     std::unique_ptr<TProcedureLocations> Procedures;
     std::unique_ptr<TTkSupport> Tk;
+    TTclParser ParserProcs;
+    std::unique_ptr<TDebugger> Debug;
     std::atomic<Tcl_Interp*> RunInterp = nullptr;
     std::string TclLibrary;
     std::string MissingLibrary; // Tcl's message when its initialisation failed
@@ -99,6 +144,7 @@ private:
     bool StdoutFromChild = false;
     bool StderrFromChild = false;
 
+    std::atomic<bool> InEventWait = false;
     std::atomic<bool> StdinWatchedReadable = false; // a script's fileevent waits for lines
     std::atomic<bool> StdinEventQueued = false;
     int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize

@@ -22,7 +22,14 @@ bool TTclExtras::Resolve() {
     all &= Find(FSChdir, "Tcl_FSChdir");
     all &= Find(MakeFileChannel, "Tcl_MakeFileChannel");
     all &= Find(EvalEx, "Tcl_EvalEx");
+    all &= Find(EvalObjv, "Tcl_EvalObjv");
     all &= Find(Canceled, "Tcl_Canceled");
+    all &= Find(AsyncReady, "Tcl_AsyncReady");
+    all &= Find(AsyncInvoke, "Tcl_AsyncInvoke");
+    all &= Find(SaveInterpState, "Tcl_SaveInterpState");
+    all &= Find(RestoreInterpState, "Tcl_RestoreInterpState");
+    all &= Find(ParseCommand, "Tcl_ParseCommand");
+    all &= Find(FreeParse, "Tcl_FreeParse");
     all &= Find(ThreadQueueEvent, "Tcl_ThreadQueueEvent");
     all &= Find(ThreadAlert, "Tcl_ThreadAlert");
     all &= Find(GetCurrentThread, "Tcl_GetCurrentThread");
@@ -54,4 +61,15 @@ std::string StringOf(Tcl_Obj* object) {
     int length = 0;
     const char* bytes = Tcl.GetStringFromObj(object, &length);
     return std::string(bytes, static_cast<std::size_t>(length));
+}
+
+std::string ErrorOption(Tcl_Interp* interp, const char* key) {
+    if (!interp)
+        return {};
+    TObjRef options(Tcl.GetReturnOptions(interp, TCL_ERROR));
+    TObjRef keyObj = NewString(key);
+    Tcl_Obj* value = nullptr;
+    if (Tcl.DictObjGet(nullptr, options.get(), keyObj.get(), &value) != TCL_OK)
+        return {};
+    return StringOf(value);
 }

@@ -6,6 +6,7 @@
 #include <tcl.h>
 
 #include <string>
+#include <utility>
 
 struct TTclExtras {
     decltype(&::Tcl_FSRegister) FSRegister = nullptr;
@@ -14,7 +15,14 @@ struct TTclExtras {
     decltype(&::Tcl_FSChdir) FSChdir = nullptr;
     decltype(&::Tcl_MakeFileChannel) MakeFileChannel = nullptr;
     decltype(&::Tcl_EvalEx) EvalEx = nullptr;
+    decltype(&::Tcl_EvalObjv) EvalObjv = nullptr;
     decltype(&::Tcl_Canceled) Canceled = nullptr;
+    decltype(&::Tcl_AsyncReady) AsyncReady = nullptr;
+    decltype(&::Tcl_AsyncInvoke) AsyncInvoke = nullptr;
+    decltype(&::Tcl_SaveInterpState) SaveInterpState = nullptr;
+    decltype(&::Tcl_RestoreInterpState) RestoreInterpState = nullptr;
+    decltype(&::Tcl_ParseCommand) ParseCommand = nullptr;
+    decltype(&::Tcl_FreeParse) FreeParse = nullptr;
     decltype(&::Tcl_ThreadQueueEvent) ThreadQueueEvent = nullptr;
     decltype(&::Tcl_ThreadAlert) ThreadAlert = nullptr;
     decltype(&::Tcl_GetCurrentThread) GetCurrentThread = nullptr;
@@ -34,6 +42,12 @@ public:
     ~TObjRef();
     TObjRef(const TObjRef&) = delete;
     TObjRef& operator=(const TObjRef&) = delete;
+    TObjRef(TObjRef&& other) noexcept
+        : Object(std::exchange(other.Object, nullptr)) {}
+    TObjRef& operator=(TObjRef&& other) noexcept {
+        std::swap(Object, other.Object);
+        return *this;
+    }
     Tcl_Obj* get() const { return Object; }
 
 private:
@@ -42,3 +56,5 @@ private:
 
 TObjRef NewString(const std::string& text);
 std::string StringOf(Tcl_Obj* object);
+// A value of the return options of interp's last error ("-errorinfo"), empty when none.
+std::string ErrorOption(Tcl_Interp* interp, const char* key);

@@ -80,12 +80,26 @@ void TTkSupport::PrepareForNextLoad(Tcl_Interp* interp) {
         Tcl.HideCommand(interp, InitCommandName, InitCommandName);
         InitCommandIn = interp;
     }
-    // Tk says it is there while its commands only report a destroyed application.
+    // Tk says it is there while its commands only report a destroyed application. Its theme
+    // code may still have a change of theme pending, due when idle: that must find nothing.
     EvalQuietly(Extras, interp,
                 std::string("apply {{} {set v [package provide Tk]; if {$v ne {}} {"
                             "package forget Tk; package ifneeded Tk $v "
                             "{interp invokehidden {} ") +
-                    InitCommandName + "}}}}");
+                    InitCommandName +
+                    "}}\n"
+                    "if {[info commands ::ttk::ThemeChanged] ne {}} {"
+                    "proc ::ttk::ThemeChanged {} {}}}}");
+}
+
+void TTkSupport::FinishIdleWork(Tcl_Interp* interp) {
+    if (!Library)
+        return;
+    DestroyWindows(interp);
+    PrepareForNextLoad(interp);
+    EvalQuietly(Extras, interp, "foreach id [after info] {after cancel $id}");
+    while (Tcl.DoOneEvent(TCL_IDLE_EVENTS | TCL_DONT_WAIT)) {
+    }
 }
 
 int TTkSupport::InitCommand(ClientData data, Tcl_Interp* interp, int, Tcl_Obj* const[]) noexcept {

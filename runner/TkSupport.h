@@ -22,8 +22,13 @@ public:
     void RunMainLoop(const std::function<bool()>& stop, const std::function<void()>& afterEvent);
     // Destroys the main window and with it every window of the script.
     void DestroyWindows(Tcl_Interp* interp);
-    // After the main window is gone: the next package require Tk starts Tk again.
+    // After the main window is gone: the next package require Tk starts Tk again, and what Tk
+    // left to do when idle no longer reaches for the windows that are gone.
     void PrepareForNextLoad(Tcl_Interp* interp);
+    // Before interp is deleted: Tk's idle work is done while the interpreter still exists (Tk
+    // would otherwise call it later, deleted). The script's own after handlers are cancelled
+    // first, as deleting the interpreter would.
+    void FinishIdleWork(Tcl_Interp* interp);
 
 private:
     bool Bind(Tcl_Interp* interp);

@@ -66,6 +66,14 @@ protected:
         file.write(text);
         return path;
     }
+    TRunOutcome WaitForTheEnd() {
+        TRunOutcome last;
+        Engine->OnFinished = [&last](const TRunOutcome& outcome) { last = outcome; };
+        while (Engine->IsRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Engine->OnFinished = nullptr;
+        return last;
+    }
     void StopWhenRunning(int afterMs = 50) {
         WhenTrue([this, afterMs] { return Engine->IsRunning() && Engine->ElapsedMs() >= afterMs; },
                  [this] { Engine->Stop(); });
@@ -202,6 +210,15 @@ TEST_F(RunEngine, AfterAStopTheInterpreterKeepsWhatWasDefined) {
     EXPECT_FALSE(next.Stopped);
 }
 
+TEST_F(RunEngine, AStopAsTheRunStartsStopsIt) {
+    // The interpreter may not even be open yet: Start has only just been asked for.
+    Engine.reset();
+    CreateEngine();
+    ASSERT_TRUE(Engine->Run(TRunRequest{"while 1 {incr i}", {}}));
+    Engine->Stop();
+    ExpectStopped(WaitForTheEnd());
+}
+
 TEST_F(RunEngine, StopOutsideARunChangesNothing) {
     Engine->Stop();
     const TRunOutcome outcome = Run("set x 1");
@@ -217,8 +234,8 @@ TEST_F(RunEngine, ElapsedTimeCoversTheRun) {
 
 TEST_F(RunEngine, ARunInsideARunIsRefusedAndTheFirstGoesOn) {
     TRunOutcome inner;
-    // Once the first run is in its loop, so that it has set its variable before the Stop.
-    WhenTrue([this] { return Engine->IsRunning() && Out.contains("looping"); },
+    // Once the first run is under way (a Stop before it began would end it unevaluated).
+    WhenTrue([this] { return Engine->IsRunning() && Engine->ElapsedMs() >= 50; },
              [&] {
                  inner = Engine->RunAndWait("set hijacked 1");
                  Engine->Stop();
@@ -414,4 +431,14 @@ TEST_F(TkRun, StopAndAFailedScriptDestroyTheWindowsAndTkStartsAgain) {
     const TRunOutcome again = Run("package require Tk\nset c [winfo children .]\ndestroy .\nset c");
     EXPECT_TRUE(again.Succeeded) << again.Result;
     EXPECT_EQ(again.Result, "");
+}
+
+// Tk's theme code leaves work for when it is idle; a script that destroys its main window at
+// once must leave nothing that fails in the next run.
+TEST_F(TkRun, AMainWindowDestroyedAtOnceLeavesNothingForTheNextRun) {
+    ASSERT_TRUE(Run("package require Tk\ndestroy .").Succeeded);
+    ASSERT_TRUE(Run("package require Tk\nset c [winfo children .]\ndestroy .\nset c").Succeeded);
+    Err.clear();
+    EXPECT_TRUE(Run("after 10 {set d 1}; vwait d").Succeeded);
+    EXPECT_EQ(Err, "");
 }

@@ -3,6 +3,8 @@
 
 #include "RunForm.h"
 #include "AppTitle.h"
+#include "ConsoleLine.h"
+#include "DebugPanel.h"
 #include "Document.h"
 #include "EditorLink.h"
 #include "LinePane.h"
@@ -12,6 +14,7 @@
 #include "RunEngine.h"
 #include "SaveBeforeExit.h"
 #include "ScriptedModalSeam.h"
+#include "SourceView.h"
 #include "Startup.h"
 #include "TestPrinters.h"
 
@@ -26,8 +29,10 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -37,6 +42,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -716,4 +722,92 @@ TEST_F(RunWindow, AChildThatWritesMoreThanAPipeHoldsNeitherBlocksNorLosesOrder) 
     EXPECT_EQ(lines[lines.size() - 5], "400000");
     EXPECT_EQ(lines[lines.size() - 3], "after");
     EXPECT_EQ(Run->Memoout->DroppedLines() + lines.size(), 400000 + 4);
+}
+
+TEST_F(RunWindow, F6OrAClickPutsTheFocusOnTheConsoleWhileTypedKeysStillGoToTheScript) {
+    Run->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Run.get()));
+    Run->Memoout->setFocus();
+    QTest::keyClick(Run->Memoout, Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), Run->ConsoleLine);
+    QTest::keyClicks(Run->ConsoleLine, "set z 3");
+    QTest::keyClick(Run->ConsoleLine, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return PaneLines(Run->Memoout).contains("3"); }));
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"% set z 3", "3"}));
+
+    QTest::mouseClick(Run->Memoout->viewport(), Qt::LeftButton);
+    QTest::keyClicks(QApplication::focusWidget(), "typed");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    RunScript({"puts <[gets stdin]>"});
+    EXPECT_EQ(PaneLines(Run->Memoout).mid(0, 2), (QStringList{"typed", "<typed>"}));
+    QTest::mouseClick(Run->ConsoleLine->viewport(), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), Run->ConsoleLine);
+}
+
+// Every key of the editor and of the Run window does one thing.
+TEST_F(RunWindow, NoKeyIsTakenTwice) {
+    QMap<QString, QString> taken;
+    QStringList twice;
+    const auto take = [&](const QKeySequence& key, const QString& what) {
+        if (key.isEmpty())
+            return;
+        const QString text = key.toString();
+        if (taken.contains(text) && taken[text] != what)
+            twice << text + ": " + taken[text] + " and " + what;
+        taken[text] = what;
+    };
+    for (QWidget* window : {static_cast<QWidget*>(Main.get()), static_cast<QWidget*>(Run.get())}) {
+        for (QAction* action : window->findChildren<QAction*>())
+            for (const QKeySequence& key : action->shortcuts())
+                take(key, action->objectName() + action->text());
+        for (QShortcut* shortcut : window->findChildren<QShortcut*>())
+            take(shortcut->key(), shortcut->objectName() + shortcut->whatsThis() +
+                                      QString::number(reinterpret_cast<quintptr>(shortcut)));
+    }
+    EXPECT_TRUE(taken.contains("F6"));
+    EXPECT_EQ(twice, QStringList{});
+}
+
+TEST_F(RunWindow, TheDebuggerKeysStepAndTheWindowSaysWhereTheScriptIsPaused) {
+    Seam.AnswerSaveFile(WorkDir.FilePath("debugged.tcl"));
+    Main->Editor()->SetLines({"proc square {x} {", "    return [expr {$x * $x}]", "}",
+                              "set a [square 3]", "set b [square 4]", "set c done"});
+    ASSERT_TRUE(Main->FileSaveAs());
+    std::set<int> told;
+    Run->BreakpointsChanged = [&](const std::set<int>& lines) { told = lines; };
+    Run->SetBreakpoints({4});
+    Run->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Run.get()));
+    Run->Button1Click();
+    const auto pausedAt = [this](int line) {
+        return QTest::qWaitFor([this, line] {
+            return Run->Engine()->IsPaused() &&
+                   Run->LabelTime->text() == QStringLiteral("Paused at line %1").arg(line);
+        });
+    };
+    ASSERT_TRUE(pausedAt(4));
+    EXPECT_TRUE(Run->DebugPanel->isVisible());
+    EXPECT_EQ(Run->DebugPanel->Source->CurrentLine(), 4);
+    QTest::keyClick(Run.get(), Qt::Key_F11);
+    EXPECT_TRUE(pausedAt(2));
+    QTest::keyClick(Run.get(), Qt::Key_F11, Qt::ShiftModifier);
+    EXPECT_TRUE(pausedAt(5));
+    QTest::keyClick(Run.get(), Qt::Key_F10);
+    EXPECT_TRUE(pausedAt(6));
+
+    // A click in the margin toggles a breakpoint; on a line without a command it goes to the next.
+    TSourceView* source = Run->DebugPanel->Source;
+    const auto click = [source](int line) {
+        QTest::mouseClick(source->Margin(), Qt::LeftButton, {}, source->MarkPoint(line));
+    };
+    click(4);
+    EXPECT_EQ(told, std::set<int>{});
+    click(3);
+    EXPECT_EQ(told, std::set<int>{4});
+    click(5);
+    EXPECT_EQ(told, (std::set<int>{4, 5}));
+    QTest::keyClick(Run.get(), Qt::Key_F5);
+    WaitForRunEnd(Run.get());
+    EXPECT_EQ(PaneLines(Run->Memoout), QStringList{"Done."});
+    EXPECT_FALSE(Run->Engine()->IsPaused());
 }
