@@ -1,5 +1,7 @@
 #include "LineNumberGutter.h"
 
+#include <QMouseEvent>
+
 TLineNumberGutter::TLineNumberGutter(QWidget* parent, TPainter painter)
     : QWidget(parent)
     , Painter(std::move(painter)) {
@@ -8,4 +10,13 @@ TLineNumberGutter::TLineNumberGutter(QWidget* parent, TPainter painter)
 
 void TLineNumberGutter::paintEvent(QPaintEvent* event) {
     Painter(event);
+}
+
+void TLineNumberGutter::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && OnClick) {
+        OnClick(int(event->position().y()));
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }

@@ -133,6 +133,16 @@ void TMainActions::CreateToolActions() {
         NewCommand("ShowLineNumbers1", "Show Line Numbers", {}, &TMainForm::ShowLineNumbers1Click);
     ShowLineNumbers1->setCheckable(true);
     ShowLineNumbers1->setChecked(false);
+    // The debugger's: F8 as in the Run window's view of the script.
+    ToggleBreakpoint1 = NewCommand("ToggleBreakpoint1", "Toggle Breakpoint",
+                                   "Set or remove a breakpoint on the caret's line",
+                                   &TMainForm::ToggleBreakpoint1Click, {K(Qt::Key_F8)});
+    ClearBreakpoints1 = NewCommand("ClearBreakpoints1", "Clear All Breakpoints",
+                                   "Remove every breakpoint", &TMainForm::ClearBreakpoints1Click);
+    BreakOnError1 = NewCommand("BreakOnError1", "Break on Error",
+                               "Pause a run where an error is raised that nothing catches",
+                               &TMainForm::BreakOnError1Click);
+    BreakOnError1->setCheckable(true);
 }
 
 void TMainActions::CreateMenus() {
@@ -141,8 +151,10 @@ void TMainActions::CreateMenus() {
     AddMenu("&Edit",
             {EditUndoCmd, nullptr, EditCutCmd, EditCopyCmd, EditPasteCmd, nullptr, EditFindCmd,
              EditFindNextCmd, EditFindPreviousCmd, EditReplaceCmd, nullptr, EditGoToLineCmd});
-    AddMenu("Options", {Run1, nullptr, WordWrap1, ShowToolbar1, ShowStatusbar1, nullptr, Options2,
-                        nullptr, ShowLineNumbers1});
+    // The menu's long-standing entries keep their places; the debugger's follow them.
+    AddMenu("Options",
+            {Run1, nullptr, WordWrap1, ShowToolbar1, ShowStatusbar1, nullptr, Options2, nullptr,
+             ShowLineNumbers1, nullptr, ToggleBreakpoint1, ClearBreakpoints1, BreakOnError1});
     AddMenu("&Help", {Help1, nullptr, HelpAboutItem});
 }
 

@@ -47,6 +47,9 @@ public:
     QAction* EditReplaceCmd = nullptr;
     QAction* EditGoToLineCmd = nullptr;
     QAction* ShowLineNumbers1 = nullptr;
+    QAction* ToggleBreakpoint1 = nullptr;
+    QAction* ClearBreakpoints1 = nullptr;
+    QAction* BreakOnError1 = nullptr;
 
 private:
     TMainForm& Window;

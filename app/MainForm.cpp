@@ -3,6 +3,7 @@
 #include "AppTitle.h"
 #include "AutoIndent.h"
 #include "BraceMarks.h"
+#include "Breakpoints.h"
 #include "CommandGuard.h"
 #include "Document.h"
 #include "EditorStatusBar.h"
@@ -49,6 +50,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     , EditorControl(new TRichEdit(this))
     , Doc(new TDocument(*EditorControl, this, ProgramDir))
     , Finder(new TFindBar(*EditorControl, this))
+    , Breaks(new TBreakpoints(*EditorControl, this))
     , Status(new TEditorStatusBar(this))
     , Arguments(arguments)
     , SettingsFileName(ProgramSettingsPath()) {
@@ -104,6 +106,9 @@ void TMainForm::ConnectEditor() {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &TMainForm::UpdateEditCommands);
     connect(Finder, &TFindBar::Reported, Status, &TEditorStatusBar::ShowNote);
+    connect(Breaks, &TBreakpoints::Reported, Status, &TEditorStatusBar::ShowNote);
+    connect(Breaks, &TBreakpoints::BreakOnErrorChanged, this,
+            [this](bool on) { Actions->BreakOnError1->setChecked(on); });
     // Helpers that the editor owns and that need nothing from the window.
     new TBraceMarks(*EditorControl);
     new TAutoIndent(*EditorControl);
@@ -389,6 +394,18 @@ void TMainForm::EditGoToLine() {
 void TMainForm::GoToLine(int line) {
     EditorControl->GoToLine(line);
     EditorControl->setFocus();
+}
+
+void TMainForm::ToggleBreakpoint1Click() {
+    Breaks->ToggleAtCaret();
+}
+
+void TMainForm::ClearBreakpoints1Click() {
+    Breaks->ClearAll();
+}
+
+void TMainForm::BreakOnError1Click() {
+    Breaks->SetBreakOnError(Actions->BreakOnError1->isChecked());
 }
 
 void TMainForm::ShowLineNumbers1Click() {

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QUrl;
+class TBreakpoints;
 class TDocument;
 class TEditorStatusBar;
 class TFindBar;
@@ -35,6 +36,7 @@ public:
     TRichEdit* Editor() const { return EditorControl; }
     TDocument& Document() const { return *Doc; }
     TFindBar* FindBar() const { return Finder; }
+    TBreakpoints& Breakpoints() const { return *Breaks; }
     const QStringList& CommandWords() const { return Words; }
 
     void SetEditorColors(TColor background, TColor defaultText) override;
@@ -76,6 +78,9 @@ public:
     void EditReplace();
     void EditGoToLine();
     void ShowLineNumbers1Click();
+    void ToggleBreakpoint1Click();
+    void ClearBreakpoints1Click();
+    void BreakOnError1Click();
     // Moves the caret to the start of line (from 1; kept within the document), shows it and
     // gives the editor the keyboard.
     void GoToLine(int line);
@@ -110,6 +115,7 @@ private:
     TRichEdit* EditorControl;
     TDocument* Doc;
     TFindBar* Finder;
+    TBreakpoints* Breaks;
     TEditorStatusBar* Status;
     TRecentFilesMenu* Recent = nullptr;
     std::unique_ptr<TMainActions> Actions;

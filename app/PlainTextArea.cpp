@@ -22,13 +22,14 @@ TPlainTextArea::TPlainTextArea(QWidget* parent)
     : QPlainTextEdit(parent)
     , Gutter(new TLineNumberGutter(this, [this](QPaintEvent* event) { PaintGutter(event); })) {
     Gutter->hide();
+    Gutter->OnClick = [this](int y) { GutterClicked(y); };
     // More lines may need a wider gutter; scrolling and edits move its numbers.
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] {
         if (LineNumbersVisible())
             UpdateMargins();
     });
     connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
-        if (!LineNumbersVisible())
+        if (!GutterShown())
             return;
         if (dy != 0)
             Gutter->scroll(0, dy);
@@ -44,22 +45,55 @@ void TPlainTextArea::SetTextMargins(int left, int right) {
 }
 
 void TPlainTextArea::SetLineNumbersVisible(bool visible) {
-    Gutter->setVisible(visible);
+    NumbersShown = visible;
     UpdateMargins();
 }
 
 bool TPlainTextArea::LineNumbersVisible() const {
-    return !Gutter->isHidden();
+    return NumbersShown;
 }
 
-int TPlainTextArea::GutterWidth() const {
-    if (!LineNumbersVisible())
+void TPlainTextArea::MarksChanged(bool anyMarked) {
+    if (anyMarked != MarkMargin) {
+        MarkMargin = anyMarked;
+        UpdateMargins();
+    }
+    Gutter->update();
+}
+
+bool TPlainTextArea::GutterShown() const {
+    return NumbersShown || MarkMargin;
+}
+
+int TPlainTextArea::NumbersWidth() const {
+    if (!NumbersShown)
         return 0;
     const int digits = int(QString::number(std::max(1, blockCount())).size());
     return GutterPadding * 2 + fontMetrics().horizontalAdvance(u'9') * std::max(digits, 3);
 }
 
+int TPlainTextArea::MarkMarginWidth() const {
+    return MarkMargin ? fontMetrics().height() : 0;
+}
+
+int TPlainTextArea::GutterWidth() const {
+    return MarkMarginWidth() + NumbersWidth();
+}
+
+void TPlainTextArea::GutterClicked(int y) {
+    if (!OnGutterClick)
+        return;
+    const int lineHeight = fontMetrics().height();
+    for (const auto& [number, top] : VisibleLineNumbers()) {
+        if (y >= top && y < top + lineHeight) {
+            OnGutterClick(number);
+            return;
+        }
+    }
+}
+
 void TPlainTextArea::UpdateMargins() {
+    Gutter->setVisible(GutterShown());
     setViewportMargins(GutterWidth() + LeftMargin, 0, RightMargin, 0);
     PlaceGutter();
 }
@@ -94,10 +128,24 @@ void TPlainTextArea::PaintGutter(QPaintEvent* event) {
     painter.fillRect(event->rect(), palette().color(QPalette::Button));
     painter.setPen(palette().color(QPalette::ButtonText));
     painter.setFont(font());
+    painter.setRenderHint(QPainter::Antialiasing);
     const int lineHeight = fontMetrics().height();
-    const int width = Gutter->width() - GutterPadding;
-    for (const auto& [number, top] : VisibleLineNumbers())
-        painter.drawText(0, top, width, lineHeight, Qt::AlignRight, QString::number(number));
+    const int numbersLeft = MarkMarginWidth();
+    const int numbersWidth = Gutter->width() - numbersLeft - GutterPadding;
+    for (const auto& [number, top] : VisibleLineNumbers()) {
+        if (NumbersShown)
+            painter.drawText(numbersLeft, top, numbersWidth, lineHeight, Qt::AlignRight,
+                             QString::number(number));
+        if (MarkMargin && IsMarked && IsMarked(number)) {
+            const int diameter = lineHeight * 2 / 3;
+            const QRect dot((lineHeight - diameter) / 2, top + (lineHeight - diameter) / 2,
+                            diameter, diameter);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0xC8, 0x1E, 0x1E));
+            painter.drawEllipse(dot);
+            painter.setPen(palette().color(QPalette::ButtonText));
+        }
+    }
 }
 
 void TPlainTextArea::keyPressEvent(QKeyEvent* event) {

@@ -28,6 +28,13 @@ public:
     // Every shown document line as (number from 1, top of its first display line in pixels).
     QList<QPair<int, int>> VisibleLineNumbers() const;
 
+    // Lines with a mark (from 1): a red dot in a narrow margin of the gutter, which shows while
+    // any line is marked, also without line numbers. Call MarksChanged when the set changed.
+    std::function<bool(int line)> IsMarked;
+    void MarksChanged(bool anyMarked);
+    // A click in the gutter on a line (from 1).
+    std::function<void(int line)> OnGutterClick;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -44,8 +51,14 @@ private:
     TLineNumberGutter* Gutter;
     int LeftMargin = 0;
     int RightMargin = 0;
+    bool NumbersShown = false;
+    bool MarkMargin = false;
 
     int GutterWidth() const;
+    int NumbersWidth() const;
+    int MarkMarginWidth() const;
+    bool GutterShown() const;
+    void GutterClicked(int y);
     void UpdateMargins();
     void PlaceGutter();
     void PaintGutter(QPaintEvent* event);

@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 TRichEdit::TRichEdit(QWidget* parent)
     : QWidget(parent)
@@ -32,6 +33,8 @@ TRichEdit::TRichEdit(QWidget* parent)
     Document()->clearUndoRedoStacks();
 
     Area->OnKeyUp = [this](int key, bool autoRepeat) { emit KeyUp(key, autoRepeat); };
+    Area->IsMarked = [this](int line) { return Marks.Contains(line); };
+    Area->OnGutterClick = [this](int line) { emit GutterClicked(line); };
     connect(Document(), &QTextDocument::contentsChange, this, &TRichEdit::DocumentContentsChange);
     connect(Document(), &QTextDocument::modificationChanged, this, &TRichEdit::ModifiedChanged);
     connect(Area, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::SelectionChange);
@@ -49,9 +52,30 @@ void TRichEdit::DocumentContentsChange(int position, int charsRemoved, int chars
     // of its characters; only real edits count.
     if (Recoloring || (charsRemoved == 0 && charsAdded == 0))
         return;
+    FollowMarks(position, charsAdded);
     RecolorLines(position, charsRemoved, charsAdded);
     if (!Batch)
         emit Changed();
+}
+
+// The document reports where an edit began and how many characters went and came; the line
+// breaks it removed follow from the change of the line count.
+void TRichEdit::FollowMarks(int position, int charsAdded) {
+    const int blockCount = Document()->blockCount();
+    const int delta = blockCount - std::exchange(KnownBlockCount, blockCount);
+    if (Marks.Empty())
+        return;
+    const QTextBlock first = Document()->findBlock(position);
+    const QTextBlock last = Document()->findBlock(position + charsAdded);
+    TLineEdit edit;
+    edit.Line = first.blockNumber() + 1;
+    edit.LinesAdded = last.blockNumber() - first.blockNumber();
+    edit.LinesRemoved = std::max(0, edit.LinesAdded - delta);
+    edit.WholeLines = position == first.position() && position + charsAdded == last.position();
+    if (Marks.Follow(edit)) {
+        Area->MarksChanged(!Marks.Empty());
+        emit MarkedLinesMoved();
+    }
 }
 
 void TRichEdit::RecolorLines(int position, int charsRemoved, int charsAdded) {
@@ -137,11 +161,22 @@ void TRichEdit::SetLines(const QStringList& lines, bool finalLineBreak) {
     // follows a final line break is not counted.
     if (!lines.isEmpty() && (finalLineBreak || lines.last().isEmpty()))
         text += u'\n';
+    ForgetMarks();
     Area->setPlainText(text);
 }
 
 void TRichEdit::Clear() {
+    ForgetMarks();
     Area->clear();
+}
+
+// A new text is no edit of the old one: its lines have nothing to do with the marks.
+void TRichEdit::ForgetMarks() {
+    if (Marks.Empty())
+        return;
+    Marks.Clear();
+    Area->MarksChanged(false);
+    emit MarkedLinesMoved();
 }
 
 void TRichEdit::ReplaceLine(int line, const QString& text) {
@@ -226,7 +261,7 @@ void TRichEdit::GoToLine(int line) {
 
 void TRichEdit::SetCharacterMarks(const QList<int>& offsets, const QColor& background) {
     // Clearing no marks would still repaint the text.
-    if (offsets.isEmpty() && Area->extraSelections().isEmpty())
+    if (offsets.isEmpty() && CharacterMarkList.isEmpty())
         return;
     QList<QTextEdit::ExtraSelection> marks;
     const int last = Document()->characterCount() - 1;
@@ -240,14 +275,54 @@ void TRichEdit::SetCharacterMarks(const QList<int>& offsets, const QColor& backg
         mark.format.setBackground(background);
         marks.append(mark);
     }
-    Area->setExtraSelections(marks);
+    CharacterMarkList = marks;
+    ShowExtraSelections();
 }
 
 QList<QPair<int, QColor>> TRichEdit::CharacterMarks() const {
     QList<QPair<int, QColor>> marks;
-    for (const QTextEdit::ExtraSelection& mark : Area->extraSelections())
+    for (const QTextEdit::ExtraSelection& mark : CharacterMarkList)
         marks.append({mark.cursor.selectionStart(), mark.format.background().color()});
     return marks;
+}
+
+void TRichEdit::SetCurrentLine(int line, const QColor& background) {
+    CurrentLineNumber = line;
+    CurrentLineMark.clear();
+    const QTextBlock block = Document()->findBlockByNumber(line - 1);
+    if (line > 0 && block.isValid()) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(block);
+        mark.format.setBackground(background);
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        CurrentLineMark.append(mark);
+    }
+    ShowExtraSelections();
+}
+
+// The line's background goes under the character marks, which are drawn after it.
+void TRichEdit::ShowExtraSelections() {
+    Area->setExtraSelections(CurrentLineMark + CharacterMarkList);
+}
+
+void TRichEdit::SetLineMarked(int line, bool marked) {
+    if (Marks.Contains(line) == marked)
+        return;
+    Marks.Set(line, marked);
+    Area->MarksChanged(!Marks.Empty());
+}
+
+bool TRichEdit::LineMarked(int line) const {
+    return Marks.Contains(line);
+}
+
+const std::set<int>& TRichEdit::MarkedLines() const {
+    return Marks.Lines();
+}
+
+void TRichEdit::SetMarkedLines(const std::set<int>& lines) {
+    Marks.Assign(lines);
+    Area->MarksChanged(!Marks.Empty());
 }
 
 void TRichEdit::SetDefaultFont(const QFont& font) {

@@ -9,11 +9,14 @@
 #include <QPair>
 #include <QPoint>
 #include <QStringList>
+#include <QTextEdit>
 #include <QTextLayout>
 #include <QWidget>
 #include <functional>
+#include <set>
 #include <vector>
 
+#include "tools/LineMarks.h"
 #include "tools/TextEdit.h"
 
 class QPrinter;
@@ -69,6 +72,16 @@ public:
     void SetCharacterMarks(const QList<int>& offsets, const QColor& background);
     QList<QPair<int, QColor>> CharacterMarks() const;
 
+    // Marked lines (from 1), shown in the gutter: they move with their text as lines are
+    // inserted or removed above them, and go with their line. Never part of the text.
+    void SetLineMarked(int line, bool marked);
+    bool LineMarked(int line) const;
+    const std::set<int>& MarkedLines() const;
+    void SetMarkedLines(const std::set<int>& lines);
+    // One line (from 1) shown with a background across the whole width; 0 shows none.
+    void SetCurrentLine(int line, const QColor& background);
+    int CurrentLine() const { return CurrentLineNumber; }
+
     // Default text attributes and colours.
     void SetDefaultFont(const QFont& font);
     void SetColors(const QColor& background, const QColor& defaultText);
@@ -118,6 +131,10 @@ signals:
     void KeyUp(int key, bool autoRepeat);
     void UndoAvailable(bool available);
     void CopyAvailable(bool available);
+    // A click in the gutter beside line (from 1).
+    void GutterClicked(int line);
+    // An edit moved or removed marked lines, or a new text replaced them all.
+    void MarkedLinesMoved();
 
 private:
     TPlainTextArea* Area;
@@ -125,9 +142,17 @@ private:
     QList<QTextLayout::FormatRange> LineFormats;
     bool Recoloring = false;
     bool Batch = false;
+    TLineMarks Marks;
+    int KnownBlockCount = 1;
+    int CurrentLineNumber = 0;
+    QList<QTextEdit::ExtraSelection> CharacterMarkList;
+    QList<QTextEdit::ExtraSelection> CurrentLineMark;
 
     QTextDocument* Document() const;
     void DocumentContentsChange(int position, int charsRemoved, int charsAdded);
     void RecolorLines(int position, int charsRemoved, int charsAdded);
     void FormatBlock(const QTextBlock& block);
+    void FollowMarks(int position, int charsAdded);
+    void ForgetMarks();
+    void ShowExtraSelections();
 };

@@ -223,6 +223,10 @@ void TRunForm::CreateDebugPanel() {
         if (BreakpointsChanged)
             BreakpointsChanged(lines);
     };
+    connect(DebugPanel->BreakOnError, &QCheckBox::toggled, this, [this](bool on) {
+        if (BreakOnErrorChanged)
+            BreakOnErrorChanged(on);
+    });
     DebugPanel->OnWholeValue = [this](const QString& name, const QString& value) {
         Modal().MessageBox(this, QMessageBox::Information, name, value, QMessageBox::Ok);
     };
@@ -237,6 +241,10 @@ void TRunForm::ShowDebugPanel() {
 
 void TRunForm::SetBreakpoints(const std::set<int>& lines) {
     DebugPanel->SetBreakpoints(lines);
+}
+
+void TRunForm::SetBreakOnError(bool on) {
+    DebugPanel->BreakOnError->setChecked(on);
 }
 
 void TRunForm::SetSettingsFile(const QString& fileName) {
@@ -279,6 +287,9 @@ void TRunForm::RunFinished(const TRunOutcome& outcome) {
         ShowRunState(false);
         return;
     }
+    // A run that ends while paused (stopped) leaves no paused line behind.
+    if (ShowPausedLine)
+        ShowPausedLine(0);
     if (outcome.Failure.empty())
         ShowOutcome(outcome);
     else

@@ -60,6 +60,9 @@ public:
     std::function<void(const std::set<int>& lines)> BreakpointsChanged;
     std::function<void(int line)> ShowPausedLine;
     void SetBreakpoints(const std::set<int>& lines);
+    // Break on error, also set from the editor; a change here goes out.
+    std::function<void(bool on)> BreakOnErrorChanged;
+    void SetBreakOnError(bool on);
 
     // The window's parts, under the names of its form.
     QGroupBox* GroupBox1 = nullptr;

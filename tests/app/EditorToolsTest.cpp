@@ -29,7 +29,8 @@ TEST_F(EditorToolsTest, NewEntriesFollowTheDescribedOnesAndTakeNoKeyInUse) {
                            "Find Pre&vious", "&Replace...", "-", "&Go to Line..."}));
     EXPECT_EQ(MenuCaptions("Options"),
               (QStringList{"Run...", "-", "Word Wrap", "Show Toolbar", "Show Statusbar", "-",
-                           "Options...", "-", "Show Line Numbers"}));
+                           "Options...", "-", "Show Line Numbers", "-", "Toggle Breakpoint",
+                           "Clear All Breakpoints", "Break on Error"}));
     EXPECT_EQ(Action("EditFindCmd")->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+F")});
     EXPECT_EQ(Action("EditFindNextCmd")->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+G")});
     EXPECT_EQ(Action("EditFindPreviousCmd")->shortcuts(),

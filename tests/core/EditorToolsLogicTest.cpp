@@ -5,6 +5,7 @@
 #include "settings/IniFile.h"
 #include "settings/IniText.h"
 #include "tools/BraceMatch.h"
+#include "tools/LineMarks.h"
 #include "tools/RecentFiles.h"
 #include "tools/TextSearch.h"
 
@@ -15,6 +16,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <ostream>
+#include <set>
 
 namespace {
 
@@ -282,3 +285,46 @@ TEST_F(IniFileFixture, DiskStampGoesByTheBytesNotByTheTime) {
 }
 
 } // namespace
+
+// --- line marks ---------------------------------------------------------------------------
+
+namespace {
+
+struct TMarkEditCase {
+    const char* What;
+    TLineEdit Edit;
+    std::set<int> After; // of the marks {3, 5, 8}
+};
+
+const TMarkEditCase MarkEditCases[] = {
+    {"a line break typed inside line 2", {2, 0, 1, false}, {4, 6, 9}},
+    {"a line break typed at the start of marked line 3", {3, 0, 1, true}, {4, 6, 9}},
+    {"a line break typed at the end of marked line 3", {3, 0, 1, false}, {3, 6, 9}},
+    {"lines 1 and 2 deleted whole", {1, 2, 0, true}, {1, 3, 6}},
+    {"marked line 3 deleted whole", {3, 1, 0, true}, {4, 7}},
+    {"line 4 joined to marked line 3", {3, 1, 0, false}, {3, 4, 7}},
+    {"marked line 5 joined to line 4", {4, 1, 0, false}, {3, 7}},
+    {"three lines pasted at the start of line 5", {5, 0, 3, true}, {3, 8, 11}},
+    {"a selection from line 4 to line 6 replaced by two lines", {4, 2, 1, false}, {3, 7}},
+    {"characters typed in line 3", {3, 0, 0, false}, {3, 5, 8}},
+    {"an edit below every mark", {9, 2, 0, true}, {3, 5, 8}},
+};
+
+class LineMarksFollow : public ::testing::TestWithParam<TMarkEditCase> {};
+
+void PrintTo(const TMarkEditCase& testCase, std::ostream* out) {
+    *out << testCase.What;
+}
+
+} // namespace
+
+TEST_P(LineMarksFollow, TheirTextThroughAnEdit) {
+    TLineMarks marks;
+    for (int line : {3, 5, 8})
+        marks.Set(line, true);
+    const bool changed = marks.Follow(GetParam().Edit);
+    EXPECT_EQ(marks.Lines(), GetParam().After) << GetParam().What;
+    EXPECT_EQ(changed, GetParam().After != std::set<int>({3, 5, 8})) << GetParam().What;
+}
+
+INSTANTIATE_TEST_SUITE_P(Editor, LineMarksFollow, ::testing::ValuesIn(MarkEditCases));

@@ -3,6 +3,7 @@
 
 #include "RunForm.h"
 #include "AppTitle.h"
+#include "Breakpoints.h"
 #include "ConsoleLine.h"
 #include "DebugPanel.h"
 #include "Document.h"
@@ -24,6 +25,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -810,4 +812,39 @@ TEST_F(RunWindow, TheDebuggerKeysStepAndTheWindowSaysWhereTheScriptIsPaused) {
     WaitForRunEnd(Run.get());
     EXPECT_EQ(PaneLines(Run->Memoout), QStringList{"Done."});
     EXPECT_FALSE(Run->Engine()->IsPaused());
+}
+
+TEST_F(RunWindow, TheEditorsBreakpointsPauseTheRunAndTheEditorShowsAndHoldsThePausedLine) {
+    Main->Editor()->SetLines({"proc twice {x} {", "    set y [expr {$x * 2}]", "    return $y", "}",
+                              "set r [twice 5]", "puts $r"});
+    Main->Editor()->SetReadOnly(false);
+    TBreakpoints& editorMarks = Main->Breakpoints();
+    editorMarks.Toggle(4); // a closing brace: the next command line takes it
+    editorMarks.Toggle(2);
+    EXPECT_EQ(editorMarks.Lines(), (std::set<int>{2, 5}));
+    Main->findChild<QAction*>("BreakOnError1")->trigger();
+    EXPECT_TRUE(Run->DebugPanel->BreakOnError->isChecked());
+    Run->DebugPanel->BreakOnError->setChecked(false);
+    EXPECT_FALSE(editorMarks.BreakOnError());
+
+    Run->Button1Click();
+    const auto editorPausedAt = [&](int line) {
+        return QTest::qWaitFor(
+            [&] { return Run->Engine()->IsPaused() && Main->Editor()->CurrentLine() == line; });
+    };
+    ASSERT_TRUE(editorPausedAt(5));
+    EXPECT_TRUE(Main->Editor()->ReadOnly());
+    EXPECT_EQ(Main->Editor()->CaretPos().y(), 4);
+    Run->DebugPanel->StepIntoButton->click();
+    ASSERT_TRUE(editorPausedAt(2));
+    TSourceView* source = Run->DebugPanel->Source;
+    QTest::mouseClick(source->Margin(), Qt::LeftButton, {}, source->MarkPoint(3));
+    EXPECT_EQ(editorMarks.Lines(), (std::set<int>{2, 3, 5}));
+    Run->DebugPanel->ContinueButton->click();
+    ASSERT_TRUE(editorPausedAt(3));
+    Run->DebugPanel->ContinueButton->click();
+    WaitForRunEnd(Run.get());
+    EXPECT_EQ(PaneLines(Run->Memoout), (QStringList{"10", "", "Done."}));
+    EXPECT_EQ(Main->Editor()->CurrentLine(), 0);
+    EXPECT_FALSE(Main->Editor()->ReadOnly());
 }

@@ -1,0 +1,31 @@
+#pragma once
+// Marks on document lines (the debugger's breakpoints) that stay with the text they were set on
+// while lines are inserted or removed above them. The text widget reports each edit after it
+// happened, as the line it began on and the line breaks it removed and added; whether it began
+// at the start of a line and ended at the start of one tells whether whole lines went or came
+// (a line break typed at the start of a marked line pushes the mark down with its text).
+
+#include <set>
+
+struct TLineEdit {
+    int Line = 1;            // where the edit began, from 1
+    int LinesRemoved = 0;    // line breaks it removed
+    int LinesAdded = 0;      // line breaks it inserted
+    bool WholeLines = false; // it began at a line's start and the new text ends at one
+};
+
+class TLineMarks {
+public:
+    const std::set<int>& Lines() const { return Marked; }
+    bool Contains(int line) const { return Marked.count(line) != 0; }
+    bool Empty() const { return Marked.empty(); }
+    void Set(int line, bool marked);
+    void Assign(const std::set<int>& lines) { Marked = lines; }
+    void Clear() { Marked.clear(); }
+
+    // Moves the marks below the edit and drops those of lines it removed; true when any changed.
+    bool Follow(const TLineEdit& edit);
+
+private:
+    std::set<int> Marked;
+};
