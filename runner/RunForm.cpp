@@ -237,6 +237,19 @@ void TRunForm::ShowDebugPanel() {
         return;
     DebugPanel->show();
     resize(width() + 440, std::max(height(), 560));
+    KeepOnScreen();
+}
+
+// The window grew to the right for the debugger: it moves back onto its screen where it would
+// reach past the screen's edge.
+void TRunForm::KeepOnScreen() {
+    const QRect screen = this->screen()->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.moveRight(std::min(frame.right(), screen.right()));
+    frame.moveBottom(std::min(frame.bottom(), screen.bottom()));
+    frame.moveLeft(std::max(frame.left(), screen.left()));
+    frame.moveTop(std::max(frame.top(), screen.top()));
+    move(frame.topLeft());
 }
 
 void TRunForm::SetBreakpoints(const std::set<int>& lines) {

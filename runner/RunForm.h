@@ -120,6 +120,7 @@ private:
     int ConsoleHeight() const;
     void CreateDebugPanel();
     void ShowDebugPanel();
+    void KeepOnScreen();
     void CreateEngine();
     void FormCreate();
     void InputWanted();
