@@ -3,6 +3,7 @@
 #include "ErrorTrace.h"
 #include "ScriptExit.h"
 #include "ScriptLink.h"
+#include "StopChecks.h"
 
 #include "tslc/Tslc.h"
 
@@ -46,12 +47,6 @@ struct TStdinReadableEvent {
     TScriptSession* Session;
 };
 
-struct TJobEvent {
-    Tcl_Event Header;
-    TScriptSession* Session;
-    std::function<void()>* Job;
-};
-
 // The names a console word may complete to, worked out by the interpreter itself: commands
 // (and namespaces, ending in ::), variables of a scope, files of the working folder.
 constexpr const char* CommandCandidates = R"({p level} {
@@ -82,7 +77,6 @@ TScriptSession::TScriptSession(TScriptLink& link)
     // The channels keep the library loaded for as long as the session lives.
     if (!Extras.Resolve())
         throw Exception("The Tcl library lacks what the Run window needs (Tcl 8.6 or later)");
-    ThreadId = Extras.GetCurrentThread();
     ChannelBufferSize =
         reinterpret_cast<decltype(ChannelBufferSize)>(FindTclProc("Tcl_GetChannelBufferSize"));
     DocumentFiles = std::make_unique<TDocumentFileSystem>(Extras);
@@ -94,7 +88,7 @@ TScriptSession::TScriptSession(TScriptLink& link)
                                    const std::string& file) {
         Debug->ProcedureDefined(interp, name, file);
     };
-    Tcl.CreateEventSource(EventWaitSetup, EventWaitCheck, this);
+    EventLoop = std::make_unique<TEventLoopDoor>(Extras);
 }
 
 TScriptSession::~TScriptSession() {
@@ -104,8 +98,6 @@ TScriptSession::~TScriptSession() {
     Components.reset();
     if (TclLoaded() && Tcl.DeleteEvents) {
         Tcl.DeleteEvents(IsStdinEventOf, this);
-        Tcl.DeleteEvents(IsJobEventOf, this);
-        Tcl.DeleteEventSource(EventWaitSetup, EventWaitCheck, this);
     }
 }
 
@@ -207,7 +199,7 @@ TRunOutcome TScriptSession::Run(const TRunRequest& request) {
     try {
         if (Tcl_Interp* interp = BeginRun()) {
             PrepareRun(interp, request);
-            TStopChecks stopChecks(*this, interp);
+            TStopChecks stopChecks(interp);
             // With breakpoints, the text evaluated carries the debugger's calls (on the lines
             // they belong to, so that every line number stays the document's).
             const std::string text =
@@ -270,7 +262,7 @@ TRunOutcome TScriptSession::RunCommand(const std::string& command) {
     outcome.FromConsole = true;
     try {
         if (Tcl_Interp* interp = BeginRun()) {
-            TStopChecks stopChecks(*this, interp);
+            TStopChecks stopChecks(interp);
             TRunOutcome result = EvaluateCommand(command);
             outcome.Succeeded = result.Succeeded;
             Link.Report(TScriptReport::OfOutcome(TScriptReport::CommandResult, std::move(result)));
@@ -406,41 +398,6 @@ void TScriptSession::ClearCancellation(Tcl_Interp* interp) {
     Tcl.ResetResult(interp);
 }
 
-// --- stop checks ------------------------------------------------------------------------------
-
-// Tcl notices a cancelled evaluation between commands, but a long "after" sleeps in slices of
-// half a second. A time limit that is never reached shortens the slices: each time it comes, it
-// is moved on by one interval.
-TScriptSession::TStopChecks::TStopChecks(TScriptSession& session, Tcl_Interp* interp)
-    : Session(session)
-    , Interp(interp) {
-    Session.StartStopChecks(Interp);
-}
-
-TScriptSession::TStopChecks::~TStopChecks() {
-    Session.EndStopChecks(Interp);
-}
-
-void TScriptSession::StartStopChecks(Tcl_Interp* interp) {
-    Tcl.LimitAddHandler(interp, TCL_LIMIT_TIME, StopCheckProc, this, nullptr);
-    StopCheckProc(this, interp);
-    Tcl.LimitTypeSet(interp, TCL_LIMIT_TIME);
-}
-
-void TScriptSession::EndStopChecks(Tcl_Interp* interp) {
-    Tcl.LimitTypeReset(interp, TCL_LIMIT_TIME);
-    Tcl.LimitRemoveHandler(interp, TCL_LIMIT_TIME, StopCheckProc, this);
-}
-
-void TScriptSession::StopCheckProc(void*, Tcl_Interp* interp) {
-    Tcl_Time next;
-    Tcl.GetTime(&next);
-    next.usec += StopCheckIntervalMs * 1000;
-    next.sec += next.usec / 1000000;
-    next.usec %= 1000000;
-    Tcl.LimitSetTime(interp, &next);
-}
-
 // --- the standard channels --------------------------------------------------------------------
 
 // A child's output comes in chunks that split its lines anywhere: each carries on the last, as
@@ -509,8 +466,7 @@ void TScriptSession::NotifyTyped() {
     event->Header.proc = StdinReadableEventProc;
     event->Header.nextPtr = nullptr;
     event->Session = this;
-    Extras.ThreadQueueEvent(ThreadId, &event->Header, TCL_QUEUE_TAIL);
-    Extras.ThreadAlert(ThreadId);
+    EventLoop->Queue(&event->Header);
 }
 
 int TScriptSession::StdinReadableEventProc(Tcl_Event* event, int flags) {
@@ -540,43 +496,4 @@ void TScriptSession::FlushScriptChannels() {
 void TScriptSession::ReopenChannels() {
     for (TTclChannel* channel : {TclChannel1, TclChannel2, TclChannel3})
         Reopen(channel);
-}
-
-// --- the console's way into a running script -------------------------------------------------
-
-// Tcl asks its event sources to get ready just before its event loop waits, and to look for
-// their events just after: in between, the thread waits in the event loop.
-void TScriptSession::EventWaitSetup(ClientData session, int) {
-    static_cast<TScriptSession*>(session)->InEventWait = true;
-}
-
-void TScriptSession::EventWaitCheck(ClientData session, int) {
-    static_cast<TScriptSession*>(session)->InEventWait = false;
-}
-
-void TScriptSession::PostToEventLoop(std::function<void()> job) {
-    auto* event = reinterpret_cast<TJobEvent*>(Tcl.Alloc(sizeof(TJobEvent)));
-    event->Header.proc = JobEventProc;
-    event->Header.nextPtr = nullptr;
-    event->Session = this;
-    event->Job = new std::function<void()>(std::move(job));
-    Extras.ThreadQueueEvent(ThreadId, &event->Header, TCL_QUEUE_TAIL);
-    Extras.ThreadAlert(ThreadId);
-}
-
-// Runs where Tk's bindings run: not from "update idletasks", which serves idle handlers only.
-int TScriptSession::JobEventProc(Tcl_Event* event, int flags) {
-    if (!(flags & TCL_WINDOW_EVENTS))
-        return 0;
-    std::unique_ptr<std::function<void()>> job(reinterpret_cast<TJobEvent*>(event)->Job);
-    (*job)();
-    return 1;
-}
-
-int TScriptSession::IsJobEventOf(Tcl_Event* event, void* session) {
-    auto* job = reinterpret_cast<TJobEvent*>(event);
-    if (event->proc != JobEventProc || job->Session != session)
-        return 0;
-    delete job->Job;
-    return 1;
 }

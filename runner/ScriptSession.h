@@ -7,6 +7,7 @@
 #include "ConsoleCompletion.h"
 #include "Debugger.h"
 #include "DocumentFileSystem.h"
+#include "EventLoopDoor.h"
 #include "ProcedureLocations.h"
 #include "RunOutcome.h"
 #include "TclExtras.h"
@@ -59,8 +60,8 @@ public:
 
     // Any thread: true while the script's thread waits in Tcl's event loop (vwait, update, Tk's
     // windows), where a job posted with PostToEventLoop runs as a Tk binding would.
-    bool WaitsInEventLoop() const { return InEventWait; }
-    void PostToEventLoop(std::function<void()> job);
+    bool WaitsInEventLoop() const { return EventLoop->WaitsInEventLoop(); }
+    void PostToEventLoop(std::function<void()> job) { EventLoop->Post(std::move(job)); }
 
     // What the script wrote, handed on now (after a command evaluated while paused).
     void FlushOutput() {
@@ -76,8 +77,6 @@ public:
     static constexpr const char* MissingLibraryNote =
         "Tcl's library scripts were not found: package require, clock format and procedures "
         "such as parray are unavailable.";
-    // The time between two checks for Stop while a script sleeps or computes.
-    static constexpr int StopCheckIntervalMs = 20;
 
     tslc::TTcl* Tcl1 = nullptr;
     tslc::TTclChannel* TclChannel1 = nullptr; // stdout
@@ -86,14 +85,6 @@ public:
 
 private:
     // The stop checks of a run, as long as it lasts.
-    struct TStopChecks {
-        TStopChecks(TScriptSession& session, Tcl_Interp* interp);
-        ~TStopChecks();
-        TStopChecks(const TStopChecks&) = delete;
-        TStopChecks& operator=(const TStopChecks&) = delete;
-        TScriptSession& Session;
-        Tcl_Interp* Interp;
-    };
 
     void CreateComponents();
     Tcl_Interp* BeginRun();
@@ -117,23 +108,16 @@ private:
     static int IsStdinEventOf(Tcl_Event* event, void* session);
     void FlushScriptChannels();
     void ReopenChannels();
-    static void EventWaitSetup(ClientData session, int flags);
-    static void EventWaitCheck(ClientData session, int flags);
-    static int JobEventProc(Tcl_Event* event, int flags);
-    static int IsJobEventOf(Tcl_Event* event, void* session);
-    void StartStopChecks(Tcl_Interp* interp);
-    void EndStopChecks(Tcl_Interp* interp);
-    static void StopCheckProc(void* session, Tcl_Interp* interp);
 
     TScriptLink& Link;
     TTclExtras Extras;
-    Tcl_ThreadId ThreadId = nullptr;
     std::unique_ptr<tslc::TComponent> Components; // owns Tcl1 and the three channels
     std::unique_ptr<TDocumentFileSystem> DocumentFiles;
     std::unique_ptr<TProcedureLocations> Procedures;
     std::unique_ptr<TTkSupport> Tk;
     TTclParser ParserProcs;
     std::unique_ptr<TDebugger> Debug;
+    std::unique_ptr<TEventLoopDoor> EventLoop;
     std::atomic<Tcl_Interp*> RunInterp = nullptr;
     std::string TclLibrary;
     std::string MissingLibrary; // Tcl's message when its initialisation failed
@@ -144,7 +128,6 @@ private:
     bool StdoutFromChild = false;
     bool StderrFromChild = false;
 
-    std::atomic<bool> InEventWait = false;
     std::atomic<bool> StdinWatchedReadable = false; // a script's fileevent waits for lines
     std::atomic<bool> StdinEventQueued = false;
     int (*ChannelBufferSize)(Tcl_Channel_*) = nullptr; // Tcl's Tcl_GetChannelBufferSize
