@@ -81,6 +81,7 @@ bool CreateProgramWindows(const QStringList& files) {
 
 bool CreateProgramWindows(const QStringList& files, const TProgramLocations& locations) {
     InstallLibraryMessageDisplay();
+    tslc::TraceFolder = locations.TraceFolder.toStdString();
     MainForm = new TMainForm(files, locations);
     OptionsForm = new TOptionsForm(MainForm, locations.SettingsFile, MainForm);
     MainForm->SetHighlightColorSource(OptionsForm);
@@ -110,9 +111,7 @@ void DestroyProgramWindows() {
 
 int StartQuillet(const QStringList& files) {
     ApplyTclLibraryFromEnvironment();
-    const TProgramLocations locations = DetectProgramLocations();
-    tslc::TraceFolder = locations.TraceFolder.toStdString();
-    if (!CreateProgramWindows(files, locations))
+    if (!CreateProgramWindows(files))
         return EXIT_FAILURE;
     QObject::connect(MainForm, &TMainForm::Closed, qApp, &QApplication::quit);
     MainForm->show();

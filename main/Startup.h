@@ -16,7 +16,8 @@ int RunQuillet(int argc, char* argv[]);
 int StartQuillet(const QStringList& files);
 
 // Creates the main window, the Options dialog and the Run window, in that order, with their
-// files where locations says (by default where this process finds them). A Run window that
+// files (and the library's trace log) where locations says, by default where this process finds
+// them. A Run window that
 // cannot be created (the Tcl library cannot be loaded) ends start-up: its error is reported and
 // the answer is false, with no window left.
 bool CreateProgramWindows(const QStringList& files);

@@ -22,6 +22,7 @@
 #include "tslc/Exceptions.h"
 #include "tslc/TTcl.h"
 #include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -414,7 +415,12 @@ namespace {
 class RunWindowStartup : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(WorkDir.IsCurrent()); }
-    void TearDown() override { DestroyProgramWindows(); }
+    void TearDown() override {
+        DestroyProgramWindows();
+        tslc::TraceFolder = PreviousTraceFolder;
+    }
+
+    std::string PreviousTraceFolder = tslc::TraceFolder;
 
     TWorkFolder WorkDir;
     TScriptedModalSeam Seam;
@@ -452,6 +458,7 @@ TEST_F(RunWindowStartup, StartupScriptComesFromTheSettingsFolderNeverFromTheCurr
     EXPECT_FALSE(QFile::exists(WorkDir.FilePath("current-folder-script-ran")));
     EXPECT_EQ(MainForm->SettingsFile(), where.SettingsFile);
     EXPECT_EQ(OptionsForm->SettingsFileName(), where.SettingsFile);
+    EXPECT_EQ(tslc::TraceFolder, where.TraceFolder.toStdString());
     EXPECT_TRUE(Seam.Asked().empty());
 }
 
