@@ -2,7 +2,6 @@
 // installed program), where the file dialogs start, and the command line.
 
 #include "settings/ProgramLocations.h"
-#include "AppTitle.h"
 #include "CommandLine.h"
 #include "document/DialogStartFolder.h"
 
@@ -79,29 +78,19 @@ INSTANTIATE_TEST_SUITE_P(
             Installed("/home/ann/.config", "/home/ann/.local/state", "/usr/local/share/quillet")}),
     [](const testing::TestParamInfo<TLocationCase>& param) { return param.param.Name; });
 
-TEST(ProgramLocationsOfThisProcess, AnInstalledProgramFindsItsDataInShareBesideBin) {
-    const TLocationFacts facts = GatherLocationFacts();
+TEST(ProgramLocationsOfThisProcess, AreThoseOfAnInstalledProgramAndFindTheFirstFileThere) {
     // The test program is no build of the editor: no marker, no quillet.ini beside it.
-    EXPECT_FALSE(facts.BuildTree);
-    EXPECT_FALSE(facts.SettingsBesideExecutable);
-    const TProgramLocations where = DetectProgramLocations();
-    EXPECT_EQ(where.DataFolder, QDir::cleanPath(facts.ExecutableFolder + "/../share/quillet"));
-    EXPECT_EQ(ProgramSettingsPath(), where.SettingsFile);
-}
-
-TEST(ProgramLocationsOfThisProcess, FirstExistingFileIsTheOneRead) {
+    const TLocationFacts facts = GatherLocationFacts();
+    EXPECT_FALSE(facts.BuildTree || facts.SettingsBesideExecutable);
+    EXPECT_EQ(DetectProgramLocations().DataFolder,
+              QDir::cleanPath(facts.ExecutableFolder + "/../share/quillet"));
     QTemporaryDir dir;
-    const QString missing = dir.filePath("cmds.dat");
-    const QString present = dir.filePath("data/cmds.dat");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("data"));
-    QFile file(present);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    EXPECT_EQ(FirstExistingFile({missing, present}), present);
-    EXPECT_EQ(FirstExistingFile({present, missing}), present);
+    QFile present(dir.filePath("cmds.dat"));
+    ASSERT_TRUE(present.open(QIODevice::WriteOnly));
+    const QString missing = dir.filePath("none.dat");
+    EXPECT_EQ(FirstExistingFile({missing, present.fileName()}), present.fileName());
     // None there: the first, whose reading then says that it is missing.
     EXPECT_EQ(FirstExistingFile({missing, dir.filePath("other.dat")}), missing);
-    EXPECT_EQ(FirstExistingFile({}), QString());
 }
 
 struct TDialogCase {
@@ -137,6 +126,7 @@ struct TCommandLineCase {
     QStringList Arguments;
     TCommandLine::TAction Action;
     QStringList Files;
+    QString TextStart; // of the help, the version or the refusal
 };
 
 class CommandLine : public testing::TestWithParam<TCommandLineCase> {};
@@ -145,44 +135,34 @@ TEST_P(CommandLine, IsReadAsTheProgramReadsIt) {
     const TCommandLine line = ParseCommandLine(QStringList{"quillet"} + GetParam().Arguments);
     EXPECT_EQ(line.Action, GetParam().Action);
     EXPECT_EQ(line.Files, GetParam().Files);
-    switch (line.Action) {
-    case TCommandLine::TAction::ShowHelp:
-        EXPECT_TRUE(line.Text.contains("[options] [file]")) << line.Text.toStdString();
-        EXPECT_TRUE(line.Text.contains("-v, --version")) << line.Text.toStdString();
-        break;
-    case TCommandLine::TAction::ShowVersion:
-        EXPECT_EQ(line.Text, "Quillet " + ApplicationVersion() + "\n");
-        break;
-    case TCommandLine::TAction::Fail:
-        EXPECT_TRUE(line.Text.startsWith("Unknown option")) << line.Text.toStdString();
-        break;
-    case TCommandLine::TAction::Start:
-        EXPECT_TRUE(line.Text.isEmpty());
-        break;
-    }
+    EXPECT_TRUE(line.Text.startsWith(GetParam().TextStart)) << line.Text.toStdString();
+    EXPECT_EQ(line.Text.isEmpty(), GetParam().TextStart.isEmpty());
 }
 
+const QString Usage = QStringLiteral("Usage: ");
+const QString Version = QStringLiteral("Quillet " QUILLET_PROJECT_VERSION "\n");
+const QString Unknown = QStringLiteral("Unknown option");
 using TAction = TCommandLine::TAction;
 INSTANTIATE_TEST_SUITE_P(
     Cases, CommandLine,
-    testing::Values(TCommandLineCase{"Nothing", {}, TAction::Start, {}},
-                    TCommandLineCase{"File", {"a.tcl"}, TAction::Start, {"a.tcl"}},
-                    TCommandLineCase{"FileThatLooksLikeAnOption",
-                                     {"--", "-odd.tcl"},
-                                     TAction::Start,
-                                     {"-odd.tcl"}},
-                    TCommandLineCase{"Help", {"--help"}, TAction::ShowHelp, {}},
-                    TCommandLineCase{"ShortHelp", {"-h", "a.tcl"}, TAction::ShowHelp, {}},
-                    TCommandLineCase{"Version", {"--version"}, TAction::ShowVersion, {}},
-                    TCommandLineCase{"ShortVersion", {"-v"}, TAction::ShowVersion, {}},
-                    // Before the application object has taken out Qt's own options.
-                    TCommandLineCase{"VersionAfterQtOptions",
-                                     {"-platform", "offscreen", "--version"},
-                                     TAction::ShowVersion,
-                                     {}},
-                    // A Qt option whose letters hold a v is no --version.
-                    TCommandLineCase{"QtOptionWithAV", {"-reverse"}, TAction::Fail, {}},
-                    TCommandLineCase{"UnknownOption", {"--bogus", "a.tcl"}, TAction::Fail, {}}),
+    testing::Values(
+        TCommandLineCase{"Nothing", {}, TAction::Start, {}, {}},
+        TCommandLineCase{"File", {"a.tcl"}, TAction::Start, {"a.tcl"}, {}},
+        TCommandLineCase{
+            "FileThatLooksLikeAnOption", {"--", "-odd.tcl"}, TAction::Start, {"-odd.tcl"}, {}},
+        TCommandLineCase{"Help", {"--help"}, TAction::ShowHelp, {}, Usage},
+        TCommandLineCase{"ShortHelp", {"-h", "a.tcl"}, TAction::ShowHelp, {}, Usage},
+        TCommandLineCase{"Version", {"--version"}, TAction::ShowVersion, {}, Version},
+        TCommandLineCase{"ShortVersion", {"-v"}, TAction::ShowVersion, {}, Version},
+        // Before the application object has taken out Qt's own options.
+        TCommandLineCase{"VersionAfterQtOptions",
+                         {"-platform", "offscreen", "--version"},
+                         TAction::ShowVersion,
+                         {},
+                         Version},
+        // A Qt option whose letters hold a v is no --version.
+        TCommandLineCase{"QtOptionWithAV", {"-reverse"}, TAction::Fail, {}, Unknown},
+        TCommandLineCase{"UnknownOption", {"--bogus", "a.tcl"}, TAction::Fail, {}, Unknown}),
     [](const testing::TestParamInfo<TCommandLineCase>& param) { return param.param.Name; });
 
 } // namespace
