@@ -11,7 +11,7 @@ const QString HelpIndexName = QStringLiteral("tcl.hlp");
 const QString CommandWordName = QStringLiteral("cmds.dat");
 const QString ProgramFolderName = QStringLiteral("quillet");
 
-// The XDG base directory specification ignores a relative value: it would depend on the
+// XDG base directories ignore a relative value, as freedesktop.org says: it would depend on the
 // folder the program was started from.
 QString XdgFolder(const QString& value, const QString& home, const QString& fallback) {
     if (!value.isEmpty() && QDir::isAbsolutePath(value))

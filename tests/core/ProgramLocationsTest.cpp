@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         TLocationCase{"InstalledWithXdgVariables",
                       {"/tmp/q22/bin", false, false, "/x/config/", "/x/state", "/home/ann"},
                       Installed("/x/config", "/x/state", "/tmp/q22/share/quillet")},
-        // The XDG base directory specification: relative values are ignored.
+        // Relative XDG values are ignored, as freedesktop.org says.
         TLocationCase{
             "InstalledWithRelativeXdgVariables",
             {"/usr/local/bin", false, false, "config", "./state", "/home/ann"},
