@@ -3,8 +3,10 @@
 #include "CommandGuard.h"
 #include "ModalSeam.h"
 #include "RichEdit.h"
+#include "document/DialogStartFolder.h"
 #include "document/DocumentFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
@@ -17,11 +19,10 @@ const QString Confirm = QStringLiteral("Confirm");
 
 } // namespace
 
-TDocument::TDocument(TRichEdit& text, QWidget* window, const QString& dialogFolder)
+TDocument::TDocument(TRichEdit& text, QWidget* window)
     : QObject(window)
     , Text(text)
     , Window(window)
-    , DialogFolder(dialogFolder)
     , Watcher(new QFileSystemWatcher(this))
     , OutsideChangeTimer(new QTimer(this)) {
     connect(&Text, &TRichEdit::ModifiedChanged, this, &TDocument::ModifiedChanged);
@@ -67,6 +68,7 @@ void TDocument::SetFileName(const QString& fileName) {
 void TDocument::FileIsNowTheDocument(const QString& fileName, const TDiskStamp& stamp) {
     DiskStamp = stamp;
     DeclinedStamp.reset();
+    LastFolder = QFileInfo(fileName).absolutePath();
     emit FileUsed(fileName);
 }
 
@@ -97,8 +99,19 @@ void TDocument::Load(const QString& fileName) {
     emit Loaded();
 }
 
+void TDocument::StartNew(const QString& fileName) {
+    Clear();
+    SetFileName(fileName);
+    Watch();
+}
+
+QString TDocument::DialogFolder() const {
+    return DialogStartFolder(File, LastFolder, QDir::homePath(),
+                             [](const QString& folder) { return QFileInfo(folder).isDir(); });
+}
+
 bool TDocument::Open() {
-    const QString fileName = Modal().GetOpenFileName(Window, DialogFolder, FileFilter);
+    const QString fileName = Modal().GetOpenFileName(Window, DialogFolder(), FileFilter);
     if (fileName.isEmpty())
         return false;
     Load(fileName);
@@ -128,7 +141,7 @@ bool TDocument::Save() {
 }
 
 bool TDocument::SaveAs() {
-    const QString fileName = Modal().GetSaveFileName(Window, DialogFolder, FileFilter);
+    const QString fileName = Modal().GetSaveFileName(Window, DialogFolder(), FileFilter);
     if (fileName.isEmpty())
         return false;
     if (QFileInfo::exists(fileName) &&
@@ -173,7 +186,8 @@ void TDocument::Watch() {
     // The folder too: a file replaced by renaming another over it is no longer the file
     // watched, and only the folder tells when the new one arrives.
     const QFileInfo info(File);
-    Watcher->addPath(info.absolutePath());
+    if (QFileInfo(info.absolutePath()).isDir())
+        Watcher->addPath(info.absolutePath());
     if (info.isFile())
         Watcher->addPath(info.absoluteFilePath());
 }

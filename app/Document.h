@@ -22,9 +22,8 @@ class TDocument : public QObject {
     Q_OBJECT
 public:
     // text holds the document's lines and its modified flag; window is the parent of the
-    // document's questions; dialogFolder is where the open and save dialogs start. Both are
-    // borrowed and outlive the document.
-    TDocument(TRichEdit& text, QWidget* window, const QString& dialogFolder);
+    // document's questions. Both are borrowed and outlive the document.
+    TDocument(TRichEdit& text, QWidget* window);
     ~TDocument() override;
 
     // The file's absolute name (a script's run changes the working directory); empty while the
@@ -42,6 +41,9 @@ public:
     void Clear();
     // Reads fileName as the document. Raises, and changes nothing, when it cannot be read.
     void Load(const QString& fileName);
+    // Makes the document empty and gives it fileName, a file that does not exist yet, as editors
+    // do with a new file named on their command line: Save writes it there. Asks nothing.
+    void StartNew(const QString& fileName);
     // Shows the open dialog and loads the chosen file; false when the dialog was cancelled.
     bool Open();
     // Writes the document to its file, or runs SaveAs while it is untitled. False when the user
@@ -53,6 +55,12 @@ public:
     // Asks whether to save a modified document. False when the asking command must stop: the
     // user cancelled (also the Save As dialog after Yes). Raises when the save failed.
     bool QuerySaveChanges();
+
+    // Where the open and save dialogs start: the document's folder, else the folder last used,
+    // else the home folder.
+    QString DialogFolder() const;
+    // The folder last used before this run (that of the newest recent file, say).
+    void SetLastUsedFolder(const QString& folder) { LastFolder = folder; }
 
     // Asks whether to reload the document when another program changed its file since it was
     // read or written here. The file's watcher calls it; it is public so that a check can also
@@ -71,7 +79,7 @@ signals:
 private:
     TRichEdit& Text;
     QWidget* Window;
-    QString DialogFolder;
+    QString LastFolder;
     QString File;
     TTextEncoding TextEncoding = TTextEncoding::Utf8;
     QFileSystemWatcher* Watcher;

@@ -16,7 +16,6 @@
 #include "help/HelpKeyword.h"
 #include "help/HelpViewer.h"
 #include "help/ManPageFile.h"
-#include "settings/ColorSettings.h"
 #include "settings/IniFile.h"
 
 #include <QApplication>
@@ -36,8 +35,6 @@ TMainForm* MainForm = nullptr;
 
 namespace {
 
-const QString CommandWordFile = QStringLiteral("cmds.dat");
-const QString HelpFile = QStringLiteral("tcl.hlp");
 constexpr int TextMargin = 6;
 constexpr std::string_view EditorSection = "Editor";
 constexpr std::string_view LineNumbersKey = "ShowLineNumbers";
@@ -45,15 +42,19 @@ constexpr std::string_view LineNumbersKey = "ShowLineNumbers";
 } // namespace
 
 TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
+    : TMainForm(arguments, DetectProgramLocations(), parent) {}
+
+TMainForm::TMainForm(const QStringList& arguments, const TProgramLocations& locations,
+                     QWidget* parent)
     : QMainWindow(parent)
-    , ProgramDir(QCoreApplication::applicationDirPath() + u'/')
+    , Locations(locations)
     , EditorControl(new TRichEdit(this))
-    , Doc(new TDocument(*EditorControl, this, ProgramDir))
+    , Doc(new TDocument(*EditorControl, this))
     , Finder(new TFindBar(*EditorControl, this))
     , Breaks(new TBreakpoints(*EditorControl, this))
     , Status(new TEditorStatusBar(this))
     , Arguments(arguments)
-    , SettingsFileName(ProgramSettingsPath()) {
+    , SettingsFileName(locations.SettingsFile) {
     CreateEditor();
     Actions = std::make_unique<TMainActions>(*this);
     Recent = new TRecentFilesMenu(Actions->FileMenu, this, SettingsFileName);
@@ -62,6 +63,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     ConnectDocument();
     FormCreate();
     ReadLineNumbersSetting();
+    ReadLastUsedFolder();
 }
 
 TMainForm::~TMainForm() {
@@ -138,7 +140,7 @@ void TMainForm::FormCreate() {
 void TMainForm::LoadCommandWords() {
     Words.clear();
     WordIndex = TCommandWords();
-    Words = ReadCommandWordFile(CommandWordFile);
+    Words = ReadCommandWordFile(FirstExistingFile(Locations.CommandWordFiles));
     WordIndex = TCommandWords(Words);
 }
 
@@ -147,8 +149,16 @@ void TMainForm::FormShow() {
     setAcceptDrops(true);
     RecolorCaretLine();
     EditorControl->setFocus();
-    if (!Arguments.isEmpty() && QFileInfo(Arguments.first()).isFile())
-        Doc->Load(Arguments.first());
+    if (!Arguments.isEmpty())
+        OpenCommandLineFile(Arguments.first());
+}
+
+void TMainForm::OpenCommandLineFile(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (info.isFile())
+        Doc->Load(fileName);
+    else if (!info.exists() && !fileName.endsWith(u'/'))
+        Doc->StartNew(fileName);
 }
 
 // --- window events --------------------------------------------------------------------------
@@ -354,7 +364,7 @@ THelpSystem& TMainForm::Help() {
     if (HelpOverride)
         return *HelpOverride;
     if (!HelpWindow) {
-        HelpWindow = new THelpViewer(ProgramDir + HelpFile, DefaultManDirs(), this);
+        HelpWindow = new THelpViewer(Locations.HelpIndexFile, DefaultManDirs(), this);
         HelpWindow->setAttribute(Qt::WA_QuitOnClose, false);
     }
     return *HelpWindow;
@@ -423,6 +433,13 @@ void TMainForm::SetSettingsFile(const QString& fileName) {
     SettingsFileName = fileName;
     ReadLineNumbersSetting();
     Recent->SetSettingsFile(fileName);
+    ReadLastUsedFolder();
+}
+
+// The dialogs of a new run start where the last one left off.
+void TMainForm::ReadLastUsedFolder() {
+    const QStringList& files = Recent->Files();
+    Doc->SetLastUsedFolder(files.isEmpty() ? QString() : QFileInfo(files.first()).absolutePath());
 }
 
 void TMainForm::ReadLineNumbersSetting() {

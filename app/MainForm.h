@@ -6,6 +6,7 @@
 
 #include "QtColor.h"
 #include "highlight/CommandWords.h"
+#include "settings/ProgramLocations.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -28,9 +29,12 @@ class TTclHighlighter;
 class TMainForm : public QMainWindow, public TEditorColorTarget {
     Q_OBJECT
 public:
-    // arguments: the command line without the program's name; the first one, when it names an
-    // existing file, is opened as the window is first shown.
+    // arguments: the files named on the command line; the first one is opened as the window is
+    // first shown (an empty document of that name when no such file exists yet). The program's
+    // files are where locations says, or where this process finds them (ProgramLocations.h).
     explicit TMainForm(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    TMainForm(const QStringList& arguments, const TProgramLocations& locations,
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
     TRichEdit* Editor() const { return EditorControl; }
@@ -85,7 +89,7 @@ public:
     // gives the editor the keyboard.
     void GoToLine(int line);
 
-    // The settings file for line numbers and recent files, beside the program unless set here.
+    // The settings file for line numbers and recent files, the program's own unless set here.
     // Setting it reads both from the new file.
     void SetSettingsFile(const QString& fileName);
     const QStringList& RecentFiles() const;
@@ -110,8 +114,7 @@ private:
     // The actions run the window's display toggles, which are not commands of their own.
     friend class TMainActions;
 
-    // The program's folder, with its trailing separator: where the dialogs start.
-    QString ProgramDir;
+    TProgramLocations Locations;
     TRichEdit* EditorControl;
     TDocument* Doc;
     TFindBar* Finder;
@@ -146,6 +149,8 @@ private:
     void ShowToolbar1Click();
     void ShowStatusbar1Click();
     void ReadLineNumbersSetting();
+    void ReadLastUsedFolder();
+    void OpenCommandLineFile(const QString& fileName);
     // Loads fileName after the save question; the editor becomes editable.
     void OpenFile(const QString& fileName);
 

@@ -3,11 +3,11 @@
 #include "CommandGuard.h"
 #include "EditorError.h"
 #include "settings/IniFile.h"
+#include "settings/ProgramLocations.h"
 #include "widgets/ColorShape.h"
 #include "widgets/DialogFont.h"
 #include "widgets/SampleLabel.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The Options dialog: holds the six colour settings in its samples, lets the user pick them
-// and keeps them in "quillet.ini" beside the executable. Created once, right after the main
-// window, and shown without being modal; closing it only hides it.
+// and keeps them in the program's settings file (ProgramLocations.h). Created once, right after the
+// main window, and shown without being modal; closing it only hides it.
 
 #include "ColorPicker.h"
 #include "QtColor.h"
@@ -19,7 +19,7 @@ class TSampleLabel;
 class TOptionsForm : public QDialog, public THighlightColorSource {
     Q_OBJECT
 public:
-    // Reads the settings file beside the executable and gives editor (may be null) its
+    // Reads the program's settings file and gives editor (may be null) its
     // background and default text colour.
     explicit TOptionsForm(TEditorColorTarget* editor, QWidget* parent = nullptr);
     // The same with the settings file at settingsPath.

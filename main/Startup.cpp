@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "AboutBox.h"
+#include "CommandLine.h"
 #include "EditorLink.h"
 #include "ErrorBox.h"
 #include "MainForm.h"
@@ -16,6 +17,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -53,6 +55,18 @@ void InstallLibraryMessageDisplay() {
         });
 }
 
+// --help and --version answer before the application object exists, which needs a display:
+// they work in a terminal without one, or in a package's check. Nothing, when neither is asked.
+std::optional<int> AnswerWithoutWindows(int argc, char* argv[]) {
+    const QCoreApplication probe(argc, argv);
+    const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    if (line.Action != TCommandLine::TAction::ShowHelp &&
+        line.Action != TCommandLine::TAction::ShowVersion)
+        return std::nullopt;
+    std::cout << line.Text.toStdString() << std::flush;
+    return EXIT_SUCCESS;
+}
+
 // A user whose Tcl library lives elsewhere names its file here, without rebuilding.
 void ApplyTclLibraryFromEnvironment() {
     if (const char* name = std::getenv("QUILLET_TCL_LIBRARY"); name && *name)
@@ -61,15 +75,20 @@ void ApplyTclLibraryFromEnvironment() {
 
 } // namespace
 
-bool CreateProgramWindows(const QStringList& arguments) {
+bool CreateProgramWindows(const QStringList& files) {
+    return CreateProgramWindows(files, DetectProgramLocations());
+}
+
+bool CreateProgramWindows(const QStringList& files, const TProgramLocations& locations) {
     InstallLibraryMessageDisplay();
-    MainForm = new TMainForm(arguments);
-    OptionsForm = new TOptionsForm(MainForm, MainForm);
+    tslc::TraceFolder = locations.TraceFolder.toStdString();
+    MainForm = new TMainForm(files, locations);
+    OptionsForm = new TOptionsForm(MainForm, locations.SettingsFile, MainForm);
     MainForm->SetHighlightColorSource(OptionsForm);
     MainForm->OnOptionsDialog = [] { OptionsForm->show(); };
     MainForm->OnAboutBox = [] { ShowAboutBox(MainForm); };
     try {
-        RunForm = new TRunForm(MainForm);
+        RunForm = new TRunForm(MainForm, locations.StartupScript);
         LinkRunWindowToEditor(*RunForm, *MainForm);
     } catch (const std::exception& e) {
         const QString message = QString::fromStdString(e.what());
@@ -90,9 +109,9 @@ void DestroyProgramWindows() {
     OptionsForm = nullptr;
 }
 
-int StartQuillet(const QStringList& arguments) {
+int StartQuillet(const QStringList& files) {
     ApplyTclLibraryFromEnvironment();
-    if (!CreateProgramWindows(arguments))
+    if (!CreateProgramWindows(files))
         return EXIT_FAILURE;
     QObject::connect(MainForm, &TMainForm::Closed, qApp, &QApplication::quit);
     MainForm->show();
@@ -102,6 +121,14 @@ int StartQuillet(const QStringList& arguments) {
 }
 
 int RunQuillet(int argc, char* argv[]) {
+    if (const std::optional<int> exitCode = AnswerWithoutWindows(argc, argv))
+        return *exitCode;
     TQuilletApplication application(argc, argv);
-    return StartQuillet(QApplication::arguments().mid(1));
+    // Qt's own options are gone from the arguments now; anything else unknown is a mistake.
+    const TCommandLine line = ParseCommandLine(QApplication::arguments());
+    if (line.Action == TCommandLine::TAction::Fail) {
+        std::cerr << line.Text.toStdString() << std::flush;
+        return EXIT_FAILURE;
+    }
+    return StartQuillet(line.Files);
 }

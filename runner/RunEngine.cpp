@@ -63,7 +63,7 @@ void TRunEngine::EndSession() {
 void TRunEngine::Start() {
     Thread.Post([this] {
         try {
-            Session->Start(TclLibrary);
+            Session->Start(TclLibrary, StartupScript);
         } catch (const std::exception& e) {
             Link.Report({TScriptReport::Failure, QByteArray(e.what())});
         }

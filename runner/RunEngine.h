@@ -44,9 +44,12 @@ public:
     // Names Tcl's script library folder for the interpreter Start opens (empty: Tcl searches as
     // tclsh does).
     void SetTclLibrary(const std::string& folder) { TclLibrary = folder; }
-    // Opens the interpreter and evaluates the optional start-up script http.tcl, on the script's
-    // thread; runs asked for meanwhile follow it. A component's failure is reported to
-    // OnFailure.
+    // Names the start-up script Start evaluates: an absolute path (ProgramLocations.h), or empty
+    // for none. A relative name is not evaluated: it would mean whatever folder the program was
+    // started from.
+    void SetStartupScript(const std::string& fileName) { StartupScript = fileName; }
+    // Opens the interpreter and evaluates the optional start-up script, on the script's thread;
+    // runs asked for meanwhile follow it. A component's failure is reported to OnFailure.
     void Start();
     // Waits until the script's thread has done what was asked of it before (Start, a run that
     // ends by itself), without processing the application's events.
@@ -144,6 +147,7 @@ private:
     TScriptThread& Thread;
     std::unique_ptr<TScriptSession> Session; // created and destroyed on the script's thread
     std::string TclLibrary;
+    std::string StartupScript;
     bool Running = false;
     bool Paused = false;
     QElapsedTimer Clock;

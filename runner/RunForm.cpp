@@ -43,10 +43,11 @@ const QString ResultFilter = QStringLiteral("Text Files (*.TXT *.txt);;All Files
 
 } // namespace
 
-TRunForm::TRunForm(QWidget* parent)
+TRunForm::TRunForm(QWidget* parent, const QString& startupScript)
     : QDialog(parent) {
     CreateLayout();
     CreateEngine();
+    RunEngine->SetStartupScript(startupScript.toStdString());
     FormCreate();
 }
 

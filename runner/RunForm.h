@@ -36,8 +36,9 @@ class TRunForm : public QDialog {
     Q_OBJECT
 public:
     // Loads the run's components: the three channels become Tcl's standard channels (loading
-    // the Tcl library, whose failure propagates), then FormCreate opens the interpreter.
-    explicit TRunForm(QWidget* parent = nullptr);
+    // the Tcl library, whose failure propagates), then FormCreate opens the interpreter and
+    // evaluates startupScript (an absolute path, or empty for none; RunEngine.h).
+    explicit TRunForm(QWidget* parent = nullptr, const QString& startupScript = {});
     ~TRunForm() override;
 
     // True while a script runs (also while it waits for typed input).

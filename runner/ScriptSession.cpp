@@ -174,13 +174,16 @@ void TScriptSession::CreateComponents() {
     UseUtf8(TclChannel3);
 }
 
-void TScriptSession::Start(const std::string& tclLibrary) {
+void TScriptSession::Start(const std::string& tclLibrary, const std::string& startupScript) {
     TclLibrary = tclLibrary;
     Tcl1->SetActive(true);
     RunInterp = Tcl1->Interp();
     InstallExitHandler();
-    // An optional start-up script; whether it exists or fails is nobody's concern here.
-    Tcl1->EvalFile("http.tcl");
+    // An optional start-up script; whether it exists or fails is nobody's concern here. Tcl
+    // would take a relative name from the current directory, which may be any folder the user
+    // started the program in (a downloaded project's, say): such a name is never evaluated.
+    if (std::filesystem::path(startupScript).is_absolute())
+        Tcl1->EvalFile(startupScript);
 }
 
 // A script's exit ends the program from this thread, once the window's thread has had the

@@ -41,8 +41,9 @@ public:
 
     // Opens the interpreter (with Tcl's initialisation; tclLibrary names Tcl's script folder,
     // empty to let Tcl search as tclsh does) and evaluates the optional start-up script
-    // http.tcl, whose absence or failure is nobody's concern. Component failures propagate.
-    void Start(const std::string& tclLibrary);
+    // startupScript (an absolute path; empty or relative: none), whose absence or failure is
+    // nobody's concern. Component failures propagate.
+    void Start(const std::string& tclLibrary, const std::string& startupScript);
     // Evaluates a script; output and reads of standard input go through the link meanwhile.
     TRunOutcome Run(const TRunRequest& request);
     // A console command while no script runs: evaluated at global level, its outcome reported

@@ -3,7 +3,6 @@
 #include "ColorValue.h"
 #include "IniFile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <array>
 #include <string_view>
@@ -31,10 +30,6 @@ constexpr std::array<TColorKey, 6> Keys{{
 
 QString ColorSettingsPath(const QString& directory) {
     return QDir(directory).filePath(QStringLiteral("quillet.ini"));
-}
-
-QString ProgramSettingsPath() {
-    return ColorSettingsPath(QCoreApplication::applicationDirPath());
 }
 
 TColorSettings ReadColorSettings(const TIniFile& file) {

@@ -21,10 +21,6 @@ struct TColorSettings {
 // "quillet.ini" in directory (which may or may not end with a separator).
 QString ColorSettingsPath(const QString& directory);
 
-// The program's one settings file, which keeps the colours, the line numbers choice and the
-// recent files: "quillet.ini" beside the executable.
-QString ProgramSettingsPath();
-
 // Each key that is missing or does not hold a colour gives its default.
 TColorSettings ReadColorSettings(const TIniFile& file);
 

@@ -2,6 +2,7 @@
 
 #include "IniText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -26,6 +27,10 @@ bool ReplaceAll(const QString& path, const std::string& content) {
     // A write-protected file stays protected, as the profile functions leave it.
     const QFileInfo info(path);
     if (info.exists() && !info.isWritable())
+        return false;
+    // The first setting saved by an installed program makes its folder under the user's
+    // configuration folder.
+    if (!info.exists() && !QDir().mkpath(info.absolutePath()))
         return false;
     QSaveFile file(path);
     // A settings file in a folder the user may not write to is still the user's to change.

@@ -1,7 +1,8 @@
 #pragma once
 // A settings store on one INI file, read and written one key at a time. A write rewrites the
 // file through a temporary file beside it, so a failed write leaves the old file whole; in a
-// folder where no such file can be created, the file is rewritten in place.
+// folder where no such file can be created, the file is rewritten in place. A missing folder is
+// created by the first write.
 
 #include <QString>
 #include <optional>

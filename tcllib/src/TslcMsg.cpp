@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -82,9 +83,19 @@ TTraceLog& TraceLog() {
     return *log;
 }
 
+std::string TraceLogPath() {
+    if (TraceFolder.empty())
+        return TslcProgramDir() + TraceFileName;
+    // A host that keeps its log in a folder of the user's (its state folder, say) may find
+    // that folder not made yet. Failing here is reported by the open below.
+    std::error_code ignored;
+    std::filesystem::create_directories(TraceFolder, ignored);
+    return (std::filesystem::path(TraceFolder) / TraceFileName).string();
+}
+
 void OpenTraceLog(TTraceLog& log) {
     log.OpenAttempted = true;
-    const std::string path = TslcProgramDir() + TraceFileName;
+    const std::string path = TraceLogPath();
     log.File.open(path, std::ios::out | std::ios::trunc);
     if (!log.File.is_open()) {
         const std::string reason = std::strerror(errno);
@@ -95,6 +106,7 @@ void OpenTraceLog(TTraceLog& log) {
 } // namespace
 
 std::string TraceFileName = "Trace.txt";
+std::string TraceFolder;
 
 std::string LoadTslcString(int id) {
     const auto& table = MessageTable();

@@ -255,13 +255,37 @@ TEST_F(DocumentTest, OpenFailureIsReportedAndKeepsTheDocument) {
     EXPECT_EQ(Editor().Lines(), QStringList{"a"});
 }
 
-TEST_F(DocumentTest, OpenDialogStartsInTheProgramFolderWithTclFilter) {
+TEST_F(DocumentTest, DialogsStartInTheDocumentsFolderElseTheLastUsedElseHome) {
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("project"));
+    WriteFile("project/a.tcl", "a\n");
     Create();
     Form->FileOpen();
+    ASSERT_NO_THROW(Doc().Load(Path("project/a.tcl")));
+    Form->FileOpen();
+    Form->FileNew();
+    Seam->AnswerSaveFile(Path("b.tcl"));
+    Form->FileSave();
+    Form->FileNew();
+    Form->FileOpen();
     const auto asked = Seam->AskedOfKind(TKind::OpenFile);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].Dir, QCoreApplication::applicationDirPath() + "/");
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].Dir, QDir::homePath());
+    EXPECT_EQ(asked[1].Dir, Path("project"));
+    EXPECT_EQ(Seam->AskedOfKind(TKind::SaveFile).at(0).Dir, Path("project"));
+    EXPECT_EQ(asked[2].Dir, Dir.path());
     EXPECT_TRUE(asked[0].Filter.startsWith("Tcl Files ("));
+}
+
+TEST_F(DocumentTest, DialogsOfANewRunStartInTheFolderOfTheNewestRecentFile) {
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("recent"));
+    WriteFile("recent/r.tcl", "r\n");
+    Create();
+    ASSERT_NO_THROW(Doc().Load(Path("recent/r.tcl")));
+    Form.reset();
+    MainForm = nullptr;
+    Create();
+    Form->FileOpen();
+    EXPECT_EQ(Seam->AskedOfKind(TKind::OpenFile).at(0).Dir, Path("recent"));
 }
 
 TEST_F(DocumentTest, OutsideChangeAsksToReloadAlsoAfterTheFileWasReplaced) {

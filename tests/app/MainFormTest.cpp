@@ -7,6 +7,7 @@
 
 #include "TestPrinters.h"
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QKeyEvent>
@@ -113,10 +114,39 @@ TEST_F(MainFormTest, CommandLineFileIsOpenedAndColouredWhenShown) {
     EXPECT_TRUE(Seam->Asked().empty());
 }
 
-TEST_F(MainFormTest, MissingCommandLineFileIsIgnored) {
-    Create({Path("nosuch.tcl")});
+TEST_F(MainFormTest, NewFileNamedOnTheCommandLineIsAnEmptyDocumentThatSaveWrites) {
+    Create({Path("new.tcl")});
+    EXPECT_EQ(Doc().DocumentName(), Path("new.tcl"));
+    EXPECT_EQ(Form->windowTitle(), "new.tcl - " + ApplicationTitle());
+    EXPECT_TRUE(Editor().Lines().isEmpty());
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_FALSE(QFile::exists(Path("new.tcl")));
+    Type("puts hi");
+    EXPECT_TRUE(Form->FileSave());
+    EXPECT_EQ(ReadFile("new.tcl"), "puts hi\r\n");
+    EXPECT_TRUE(Seam->Asked().empty());
+}
+
+TEST_F(MainFormTest, CommandLineNameOfAFolderIsIgnored) {
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("folder"));
+    Create({Path("folder")});
     EXPECT_EQ(Doc().DocumentName(), "Untitled");
     EXPECT_TRUE(Seam->Asked().empty());
+}
+
+TEST_F(MainFormTest, InstalledProgramReadsCommandWordsAndHelpFromItsDataFolder) {
+    QFile::remove(Path("cmds.dat"));
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("share/quillet"));
+    WriteFile("share/quillet/cmds.dat", "proc\n");
+    const TProgramLocations where = ResolveProgramLocations(
+        {Path("bin"), false, false, Path("config"), Path("state"), Dir.path()});
+    Create({}, where);
+    EXPECT_EQ(Form->CommandWords(), QStringList{"proc"});
+    EXPECT_TRUE(Seam->Asked().empty());
+    // The current folder's file comes first, as it always did.
+    WriteFile("cmds.dat", "set\n");
+    Create({}, where);
+    EXPECT_EQ(Form->CommandWords(), QStringList{"set"});
 }
 
 TEST_F(MainFormTest, PrintsWithTheDocumentNameAsJobTitle) {

@@ -26,8 +26,10 @@ void TMainWindowTest::TearDown() {
     QDir::setCurrent(PreviousDir);
 }
 
-TMainForm& TMainWindowTest::Create(const QStringList& arguments) {
-    Form = std::make_unique<TMainForm>(arguments);
+TMainForm& TMainWindowTest::Create(const QStringList& arguments,
+                                   const std::optional<TProgramLocations>& locations) {
+    Form = locations ? std::make_unique<TMainForm>(arguments, *locations)
+                     : std::make_unique<TMainForm>(arguments);
     // Recent files and the line-number toggle go to a file of the test's own, not to the
     // settings beside the test program that concurrent test runs share.
     Form->SetSettingsFile(Path("quillet.ini"));

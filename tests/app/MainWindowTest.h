@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -29,8 +30,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Creates the window with arguments as its command line, shows it and makes it active.
-    TMainForm& Create(const QStringList& arguments = {});
+    // Creates the window with arguments as its command line (and its files where locations
+    // says, else where this process finds them), shows it and makes it active.
+    TMainForm& Create(const QStringList& arguments = {},
+                      const std::optional<TProgramLocations>& locations = {});
 
     QString Path(const QString& name) const { return Dir.filePath(name); }
     void WriteFile(const QString& name, const QByteArray& bytes) const;

@@ -226,7 +226,9 @@ TEST_F(OptionsFormTest, BackgroundPickRepaintsTheSamplesButNotTheEditor) {
 }
 
 TEST_F(OptionsFormTest, WriteErrorIsShownAndTheDialogStaysOpen) {
-    const QString path = Dir.filePath("write-protected/quillet.ini");
+    // A file where the settings folder should be: no folder can be made there.
+    ASSERT_TRUE(WriteFile(Dir.filePath("not-a-folder"), ""));
+    const QString path = Dir.filePath("not-a-folder/quillet.ini");
     TOptionsForm form(&Editor, path);
     ASSERT_TRUE(ShowAndWait(form));
     Seam.AnswerMessage(QMessageBox::Ok);

@@ -126,11 +126,20 @@ TEST(IniFile, WriteCreatesTheFileAndKeepsItsOtherLines) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"quillet.ini"});
 }
 
-TEST(IniFile, WriteIntoAMissingFolderFails) {
+TEST(IniFile, WriteIntoAMissingFolderMakesIt) {
     QTemporaryDir dir;
-    TIniFile file(dir.filePath("no-such-folder/quillet.ini"));
+    const QString path = dir.filePath("config/quillet/quillet.ini");
+    TIniFile file(path);
+    ASSERT_TRUE(file.WriteString("Colors", "Commands", "1"));
+    EXPECT_EQ(ReadFile(path), "[Colors]\nCommands=1\n");
+}
+
+TEST(IniFile, WriteWhereAFileStandsForTheFolderFails) {
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("config"), "not a folder");
+    TIniFile file(dir.filePath("config/quillet/quillet.ini"));
     EXPECT_FALSE(file.WriteString("Colors", "Commands", "1"));
-    EXPECT_FALSE(QFile::exists(dir.filePath("no-such-folder")));
+    EXPECT_EQ(ReadFile(dir.filePath("config")), "not a folder");
 }
 
 TEST(IniFile, AFileThatCannotBeReadIsNeitherReadNorReplaced) {
@@ -216,7 +225,8 @@ TEST(ColorSettings, WritesAllSixKeysInDecimalAndInOrder) {
 
 TEST(ColorSettings, WriteFailureIsReported) {
     QTemporaryDir dir;
-    TIniFile file(dir.filePath("missing/quillet.ini"));
+    WriteFile(dir.filePath("file"), "");
+    TIniFile file(dir.filePath("file/quillet.ini"));
     EXPECT_FALSE(WriteColorSettings(file, TColorSettings{}));
 }
 

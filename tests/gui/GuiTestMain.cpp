@@ -3,11 +3,18 @@
 // in the program.
 #include "QuilletApplication.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A test program is no build of the editor run in place, so windows made without a settings
+    // file of the test's own would use the user's: they get folders of the run's own instead.
+    const QTemporaryDir userFolders;
+    qputenv("XDG_CONFIG_HOME", userFolders.filePath("config").toLocal8Bit());
+    qputenv("XDG_STATE_HOME", userFolders.filePath("state").toLocal8Bit());
     TQuilletApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     // A death test's child starts the program afresh rather than forking a process that already

@@ -47,9 +47,10 @@ protected:
         // Timers of a failed test must not act on the next one.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void CreateEngine(const std::string& tclLibrary = {}) {
+    void CreateEngine(const std::string& tclLibrary = {}, const std::string& startupScript = {}) {
         Engine = std::make_unique<TRunEngine>();
         Engine->SetTclLibrary(tclLibrary);
+        Engine->SetStartupScript(startupScript);
         Engine->OnOutput = [this](QByteArrayView utf8, bool) { Out += utf8.toByteArray(); };
         Engine->OnErrorOutput = [this](QByteArrayView utf8, bool) { Err += utf8.toByteArray(); };
         Engine->Start();
@@ -266,6 +267,19 @@ TEST_F(RunEngine, ADocumentWithAFileRunsItsEditedTextAsThatFileInItsFolder) {
     EXPECT_EQ(outcome.Result,
               QStringLiteral("%1 %1 0 {} %2 helped").arg(file, folder).toStdString());
     EXPECT_EQ(Run("info script").Result, "");
+}
+
+TEST_F(RunEngine, StartupScriptIsEvaluatedByItsFullNameOnly) {
+    const QString script = Write("http.tcl", "set started [info script]\n");
+    ASSERT_TRUE(QDir::setCurrent(Dir.path()));
+    // A relative name would be the current folder's file: none is evaluated.
+    for (const QString& name : {QStringLiteral("http.tcl"), QString(), script}) {
+        SCOPED_TRACE(name.toStdString());
+        Engine.reset();
+        CreateEngine({}, name.toStdString());
+        const std::string expected = name == script ? script.toStdString() : "none";
+        EXPECT_EQ(Run("if {[info exists started]} {set started} {set none none}").Result, expected);
+    }
 }
 
 TEST_F(RunEngine, ADocumentWithoutAFileRunsWhereTheEditorIs) {

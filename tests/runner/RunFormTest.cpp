@@ -11,6 +11,7 @@
 #include "LinePane.h"
 #include "LineStore.h"
 #include "MainForm.h"
+#include "OptionsForm.h"
 #include "RichEdit.h"
 #include "RunEngine.h"
 #include "SaveBeforeExit.h"
@@ -22,6 +23,7 @@
 #include "tslc/Exceptions.h"
 #include "tslc/TTcl.h"
 #include "tslc/TclTk.h"
+#include "tslc/TslcMsg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +31,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMap>
@@ -414,7 +417,12 @@ namespace {
 class RunWindowStartup : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(WorkDir.IsCurrent()); }
-    void TearDown() override { DestroyProgramWindows(); }
+    void TearDown() override {
+        DestroyProgramWindows();
+        tslc::TraceFolder = PreviousTraceFolder;
+    }
+
+    std::string PreviousTraceFolder = tslc::TraceFolder;
 
     TWorkFolder WorkDir;
     TScriptedModalSeam Seam;
@@ -428,16 +436,32 @@ TEST_F(RunWindowStartup, WithoutHttpTclNothingIsShown) {
     ASSERT_NE(RunForm, nullptr);
 }
 
-TEST_F(RunWindowStartup, HttpTclIsEvaluatedIntoTheInterpreter) {
-    QFile script(WorkDir.FilePath("http.tcl"));
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("set fromStartup yes\n");
-    script.close();
-    ASSERT_TRUE(CreateProgramWindows({}));
-    MainForm->Editor()->SetLines({"puts $fromStartup"});
+TEST_F(RunWindowStartup, StartupScriptComesFromTheSettingsFolderNeverFromTheCurrentFolder) {
+    // An installed program, started in a folder that holds an http.tcl of its own (a downloaded
+    // project's, say).
+    const TProgramLocations where =
+        ResolveProgramLocations({WorkDir.FilePath("bin"), false, false, WorkDir.FilePath("config"),
+                                 WorkDir.FilePath("state"), WorkDir.Path()});
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(where.StartupScript).path()));
+    const auto write = [](const QString& fileName, const QByteArray& text) {
+        QFile script(fileName);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(text);
+    };
+    write(where.StartupScript, "set fromStartup yes\n");
+    write(WorkDir.FilePath("http.tcl"), "set fromCurrentFolder yes\n"
+                                        "close [open current-folder-script-ran w]\n");
+    ASSERT_TRUE(CreateProgramWindows({}, where));
+    MainForm->Editor()->SetLines({"puts $fromStartup", "puts [info exists fromCurrentFolder]"});
     RunForm->Button1Click();
     WaitForRunEnd(RunForm);
-    EXPECT_EQ(PaneLines(RunForm->Memoout).first(), "yes");
+    // Each chunk a script writes is a line of the pane: "yes\n" shows as "yes" and "".
+    EXPECT_EQ(PaneLines(RunForm->Memoout), (QStringList{"yes", "", "0", "", "Done."}));
+    EXPECT_FALSE(QFile::exists(WorkDir.FilePath("current-folder-script-ran")));
+    EXPECT_EQ(MainForm->SettingsFile(), where.SettingsFile);
+    EXPECT_EQ(OptionsForm->SettingsFileName(), where.SettingsFile);
+    EXPECT_EQ(tslc::TraceFolder, where.TraceFolder.toStdString());
+    EXPECT_TRUE(Seam.Asked().empty());
 }
 
 // Start-up that fails ends the program, and it can fail only in a process that has not loaded the

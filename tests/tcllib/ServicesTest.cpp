@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -274,6 +275,21 @@ TEST_F(MessageDisplay, TraceLogThatCannotBeCreatedIsReportedOnce) {
     ASSERT_EQ(Shown.size(), 1u);
     EXPECT_EQ(Shown[0].Caption, "Trace Error");
     EXPECT_NE(Shown[0].Text.find("No such file or directory"), std::string::npos);
+}
+
+TEST_F(MessageDisplay, TraceLogGoesIntoItsFolderWhichIsMadeWhenMissing) {
+    const std::filesystem::path base =
+        std::filesystem::temp_directory_path() / ("tslc-trace-" + std::to_string(getpid()));
+    TraceFolder = (base / "state" / "host").string();
+    EXPECT_EQ(WriteTrace("first line"), 1);
+    ShutdownTraceLog();
+    TraceFolder.clear();
+    std::ifstream in(base / "state" / "host" / TraceFileName);
+    std::stringstream content;
+    content << in.rdbuf();
+    std::filesystem::remove_all(base);
+    EXPECT_EQ(content.str(), "first line\n");
+    EXPECT_TRUE(Shown.empty());
 }
 
 TEST(Resources, ProgramResourceIsReadByNameWithItsExactBytes) {

@@ -92,8 +92,11 @@ extern "C" [[noreturn]] void TclPanicHandler(const char* format, ...);
 /// eighth slot) gives the error's message, " (", the raw format and ")".
 std::string FormatPanicText(const char* format, const char* const args[8]);
 
-/// Name of the trace log, in the program's directory. Defaults to "Trace.txt".
+/// Name of the trace log, in TraceFolder. Defaults to "Trace.txt".
 extern std::string TraceFileName;
+/// Folder of the trace log. Empty (the default) means the program's directory; any other folder
+/// is created, with its parents, when the log is opened. Set it before the first trace.
+extern std::string TraceFolder;
 /// Appends text as one flushed line to the trace log, creating the log afresh at the first call of
 /// a run. A log that cannot be created is reported once ("Trace Error") and never tried again.
 /// Always returns 1.
