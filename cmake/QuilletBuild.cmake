@@ -26,12 +26,14 @@ function(quillet_test_programs dir result)
   set(${result} ${programs} PARENT_SCOPE)
 endfunction()
 
-# Test programs carry line tables only as their debug information: a failing test's backtrace and
-# the sanitizers' reports need no more, and the full debug information of GoogleTest's and Qt's
-# templates is a third of a test source's compile time.
-function(quillet_line_tables_only dir)
+# Test programs are built for a quick compile: line tables only as their debug information (a
+# failing test's backtrace and the sanitizers' reports need no more) and no optimisation. Their
+# own code is set-up and assertions; generating and optimising GoogleTest's and Qt's templates is
+# most of a test source's compile time, more than twice as long again under the sanitizers. The
+# code they test is built as everywhere else.
+function(quillet_quick_test_programs dir)
   quillet_test_programs(${dir} programs)
   foreach(program IN LISTS programs)
-    target_compile_options(${program} PRIVATE -g1)
+    target_compile_options(${program} PRIVATE -g1 -O0)
   endforeach()
 endfunction()
