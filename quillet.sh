@@ -28,8 +28,6 @@ export CCACHE_DIR=${CCACHE_DIR:-$PWD/.cache/ccache}
 export CCACHE_BASEDIR=$PWD
 export CCACHE_NOHASHDIR=true
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-4G}
-# The test programs' precompiled headers are cached too; their time stamps are not their content.
-export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros}
 export CMAKE_C_COMPILER_LAUNCHER=ccache
 export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 export CMAKE_GENERATOR=Ninja

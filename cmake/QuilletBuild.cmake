@@ -37,15 +37,3 @@ function(quillet_quick_test_programs dir)
     target_compile_options(${program} PRIVATE -g1 -O0)
   endforeach()
 endfunction()
-
-# The headers nearly every source of a test program reads, parsed once for the program instead of
-# once for each source: GoogleTest's and, with WIDGETS, Qt's for windows and their tests.
-# Programs of one folder with the same settings share one with REUSE_FROM.
-function(quillet_precompile_test_headers target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "WIDGETS" "" "")
-  set(headers <gtest/gtest.h> <QString> <QStringList>)
-  if(arg_WIDGETS)
-    list(APPEND headers <QTest> <QApplication> <QWidget>)
-  endif()
-  target_precompile_headers(${target} PRIVATE ${headers})
-endfunction()
