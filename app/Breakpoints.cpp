@@ -1,6 +1,7 @@
 #include "Breakpoints.h"
 
 #include "RichEdit.h"
+#include "tools/LineMarks.h"
 
 #include <utility>
 
@@ -22,21 +23,20 @@ const std::set<int>& TBreakpoints::Lines() const {
 }
 
 void TBreakpoints::Toggle(int line) {
-    if (Editor.LineMarked(line)) {
-        Editor.SetLineMarked(line, false);
-        Announce();
-        return;
-    }
-    const int commandLine = CommandLineFrom ? CommandLineFrom(Editor.Text(), line) : line;
-    if (commandLine == 0) {
+    TLineMarks marks;
+    marks.Assign(Lines());
+    const TLineToggle toggled = marks.Toggle(line, [this](int from) {
+        return CommandLineFrom ? CommandLineFrom(Editor.Text(), from) : from;
+    });
+    if (toggled.Kind == TLineToggle::Refused) {
         emit Reported(QStringLiteral("No command on line %1 or after it: no breakpoint").arg(line));
         return;
     }
-    if (commandLine != line)
+    if (toggled.Kind == TLineToggle::Set && toggled.Line != line)
         emit Reported(QStringLiteral("No command on line %1: breakpoint on line %2")
                           .arg(line)
-                          .arg(commandLine));
-    Editor.SetLineMarked(commandLine, true);
+                          .arg(toggled.Line));
+    Editor.SetMarkedLines(marks.Lines());
     Announce();
 }
 

@@ -3,6 +3,7 @@
 #include "RunEngine.h"
 #include "SourceView.h"
 #include "VariablesView.h"
+#include "tools/LineMarks.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -111,16 +112,16 @@ void TDebugPanel::SetBreakpoints(const std::set<int>& lines) {
 }
 
 bool TDebugPanel::ToggleBreakpoint(const QString& text, int line) {
-    std::set<int> lines = Lines;
-    if (lines.erase(line) == 0) {
-        const int commandLine = Engine.Outline(text.toStdString()).CommandLineFrom(line);
-        if (commandLine == 0)
-            return false;
-        lines.insert(commandLine);
-    }
-    SetBreakpoints(lines);
+    TLineMarks marks;
+    marks.Assign(Lines);
+    const std::string script = text.toStdString();
+    const TLineToggle toggled =
+        marks.Toggle(line, [&](int from) { return Engine.Outline(script).CommandLineFrom(from); });
+    if (toggled.Kind == TLineToggle::Refused)
+        return false;
+    SetBreakpoints(marks.Lines());
     if (OnBreakpointsChanged)
-        OnBreakpointsChanged(lines);
+        OnBreakpointsChanged(marks.Lines());
     return true;
 }
 

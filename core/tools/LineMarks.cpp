@@ -9,6 +9,16 @@ void TLineMarks::Set(int line, bool marked) {
         Marked.erase(line);
 }
 
+TLineToggle TLineMarks::Toggle(int line, const std::function<int(int line)>& placeFrom) {
+    if (Marked.erase(line) != 0)
+        return {TLineToggle::Removed, line};
+    const int placed = placeFrom ? placeFrom(line) : line;
+    if (placed == 0)
+        return {TLineToggle::Refused, line};
+    Marked.insert(placed);
+    return {TLineToggle::Set, placed};
+}
+
 bool TLineMarks::Follow(const TLineEdit& edit) {
     if (edit.LinesRemoved == 0 && edit.LinesAdded == 0)
         return false;

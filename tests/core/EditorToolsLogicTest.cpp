@@ -328,3 +328,16 @@ TEST_P(LineMarksFollow, TheirTextThroughAnEdit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editor, LineMarksFollow, ::testing::ValuesIn(MarkEditCases));
+
+TEST(LineMarksToggle, RemovesAMarkOrSetsOneWhereItCanGoOrRefuses) {
+    TLineMarks marks;
+    marks.Set(4, true);
+    // Lines 1 to 5 take a mark on the next even line, later ones none.
+    const auto evenUpToSix = [](int line) { return line > 6 ? 0 : line + line % 2; };
+    EXPECT_EQ(marks.Toggle(4, evenUpToSix), (TLineToggle{TLineToggle::Removed, 4}));
+    EXPECT_EQ(marks.Toggle(2, evenUpToSix), (TLineToggle{TLineToggle::Set, 2}));
+    EXPECT_EQ(marks.Toggle(5, evenUpToSix), (TLineToggle{TLineToggle::Set, 6}));
+    EXPECT_EQ(marks.Toggle(7, evenUpToSix), (TLineToggle{TLineToggle::Refused, 7}));
+    EXPECT_EQ(marks.Lines(), (std::set<int>{2, 6}));
+    EXPECT_EQ(marks.Toggle(9, {}), (TLineToggle{TLineToggle::Set, 9}));
+}
