@@ -1,10 +1,11 @@
 # How the build spends less time without building or checking less.
 
-# The editor's libraries are built from batches of their sources: a small source spends most of
-# its compile time reading Qt's headers, which a batch reads once. Test sources are not batched:
-# they spend theirs generating code, and one large source of many tests takes longer than its
-# parts. A source whose names would clash with another's in a batch is one to rename.
-option(QUILLET_UNITY "Build the editor's libraries from batches of their sources" ON)
+# The editor's libraries and the Tcl component library are built from batches of their sources: a
+# small source spends most of its compile time reading headers (Qt's, the standard library's),
+# which a batch reads once. Test sources are not batched: they spend theirs generating code, and
+# one large source of many tests takes longer than its parts. A source whose names would clash
+# with another's in a batch is one to rename.
+option(QUILLET_UNITY "Build the libraries from batches of their sources" ON)
 
 function(quillet_unity_build target)
   if(QUILLET_UNITY)
