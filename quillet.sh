@@ -116,6 +116,48 @@ report_times() {
     printf '%-34s %5ss\n' "all" "$SECONDS"
 }
 
+# Builds that begin early, at a lower priority, beside the steps before them: they take the
+# processor time those leave idle (configuring, linking, tests waiting on their processes) and
+# give it back as soon as a step in front wants it. Each runs in a process group of its own, so
+# that a failed run stops it whole; its output is shown when its step comes.
+declare -A ALONGSIDE_PID ALONGSIDE_BEGAN
+ALONGSIDE_LOGS=$PWD/.cache/alongside
+begin_alongside() { # begin_alongside <name> <niceness> <command...>
+    local name=$1 niceness=$2
+    shift 2
+    mkdir -p "$ALONGSIDE_LOGS"
+    set -m
+    (
+        renice -n "$niceness" -p "$BASHPID" >/dev/null
+        "$@"
+    ) </dev/null >"$ALONGSIDE_LOGS/$name.log" 2>&1 &
+    ALONGSIDE_PID[$name]=$!
+    set +m
+    ALONGSIDE_BEGAN[$name]=$SECONDS
+}
+
+# step_alongside <name>: the step of a build begun alongside; it waits for the build's end,
+# shows its output and notes both how long the build took and how long the run waited for it.
+step_alongside() {
+    local name=$1 start=$SECONDS status=0
+    echo "=== $name (began alongside the steps before)"
+    wait "${ALONGSIDE_PID[$name]}" || status=$?
+    unset "ALONGSIDE_PID[$name]"
+    cat "$ALONGSIDE_LOGS/$name.log"
+    [ $status -eq 0 ] || exit $status
+    STEP_TIMES+=("$(printf '%-34s %5ss  (%ss in all alongside)' "$name" $((SECONDS - start)) \
+        $((SECONDS - ALONGSIDE_BEGAN[$name])))")
+}
+
+stop_alongside() {
+    local pid
+    for pid in "${ALONGSIDE_PID[@]}"; do
+        kill -- "-$pid" 2>/dev/null || true
+    done
+}
+trap stop_alongside EXIT
+trap 'exit 130' INT TERM
+
 run_ctest() { # run_ctest <tree> <environment...>
     local tree=$1
     shift
@@ -151,15 +193,18 @@ test)
     step "install what is missing" install_missing
     step "format" check_format
     TREE_STATE=$(tree_state)
+    # The sanitized tree before the fuzzers: its tests come first.
+    begin_alongside "build with sanitizers" 10 build build-asan -DQUILLET_LIB_ONLY=OFF \
+        -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
+    begin_alongside "build fuzzers" 19 build_fuzzers
     step "build" build build -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=OFF -DQUILLET_BUILD_TESTS=ON \
         -DQUILLET_BUILD_BENCH=ON -DQUILLET_WERROR=ON
     step "reference" cmake --build build --target docs
     step "tests" tested build/.quillet-passed "$(key_of tests)" run_ctest build
-    step "build with sanitizers" build build-asan -DQUILLET_LIB_ONLY=OFF -DQUILLET_SANITIZE=ON \
-        -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=OFF -DQUILLET_WERROR=ON
+    step_alongside "build with sanitizers"
     step "tests with sanitizers" tested build-asan/.quillet-passed "$(key_of sanitized-tests)" \
         run_ctest build-asan ASAN_OPTIONS=detect_leaks=1
-    step "build fuzzers" build_fuzzers
+    step_alongside "build fuzzers"
     # One fuzzer per core, each for the same time.
     step "fuzz" tested build-fuzz/.quillet-passed "$(fuzz_key)" \
         tests/fuzz/campaign.sh --build build-fuzz --seconds "$FUZZ_SECONDS" --jobs "$JOBS"
