@@ -16,7 +16,7 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libx11-dev tcl8.6 tcl8.6-dev tcl8.6-doc tk8.6 zlib1g-dev libgtest-dev libgmock-dev
           libbenchmark-dev fonts-liberation2 clang libclang-rt-14-dev clang-format git doxygen xvfb
-          xauth desktop-file-utils dpkg-dev file)
+          xauth desktop-file-utils dpkg-dev file lld)
 JOBS=${JOBS:-2}
 FUZZ_SECONDS=15
 

@@ -1,5 +1,14 @@
 # How the build spends less time without building or checking less.
 
+# Programs are linked with LLVM's linker where it is installed (the set-up installs it): it links
+# the test programs, with Qt's libraries and the sanitizers' runtime, several times faster than
+# the system's default linker. Hosts that add the library's folder keep their own linker.
+include(CheckLinkerFlag)
+check_linker_flag(CXX -fuse-ld=lld QUILLET_LINKER_LLD)
+if(QUILLET_LINKER_LLD)
+  add_link_options(-fuse-ld=lld)
+endif()
+
 # The editor's libraries and the Tcl component library are built from batches of their sources: a
 # small source spends most of its compile time reading headers (Qt's, the standard library's),
 # which a batch reads once. Test sources are not batched: they spend theirs generating code, and
