@@ -2,12 +2,16 @@
 # Builds the hello example in a host project that adds the library's source tree with
 # add_subdirectory (tests/examples/subdirectory), runs it and compares its output, the way the
 # installed-package examples are checked.
-#   run_subdirectory_host.sh <source dir>
-# EXAMPLE_CXX_FLAGS and EXAMPLE_LINK_FLAGS are added to every compile and link.
+#   run_subdirectory_host.sh <source dir> <work dir>
+# EXAMPLE_CXX_FLAGS and EXAMPLE_LINK_FLAGS are added to every compile and link. The work folder
+# is emptied first and kept afterwards: at the same place each time, the host's compiles have the
+# same command lines, which ccache then finds again on the next run.
 set -euo pipefail
 source=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+work=$2
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
 
 # No build type: what is checked is that the host builds and runs, and unoptimised code without
 # debug information builds in half the time.
